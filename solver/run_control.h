@@ -1,0 +1,40 @@
+#pragma once
+// Control and progress words shared by the driver, the two solver threads and the front ends.
+// Each word has one writer at a time; readers may see a slightly stale value.
+#include <atomic>
+#include <cstdint>
+
+namespace cw {
+
+struct RunControl {
+    std::atomic<int> threadOneResult{0}; // 0 before a run, 1 running, then its result code
+    std::atomic<int> threadTwoResult{0};
+    std::atomic<int> stopRequest{0};     // 1 user cancel, 2 stop from the driver
+    std::atomic<std::int64_t> deadline{0};
+    int timeLimitSec = 600;
+    std::atomic<std::int64_t> runStartTime{0};
+    std::atomic<std::int64_t> runSeconds{0};
+    std::atomic<int> runResult{0};
+    std::atomic<int> solvedBy{0}; // 1 thread one, 2 packing-order solver, 3 thread two's bidirectional solver
+    std::atomic<int> threadOneStage{0};
+
+    // Batch counters, bumped by the driver after each run.
+    std::atomic<int> solvedCount{0};
+    std::atomic<int> failedCount{0};
+    std::atomic<int> skippedCount{0};
+
+    // Progress counters read by the progress display.
+    std::atomic<int> twoNodeCount{0};
+    std::atomic<int> orderNodeCount{0};
+    std::atomic<int> placeNodeCount{0};
+    std::atomic<int> meetNodeCount{0};
+
+    bool stopped(std::int64_t now) const {
+        return stopRequest.load(std::memory_order_relaxed) != 0 || now >= deadline.load(std::memory_order_relaxed);
+    }
+};
+
+// Whole seconds from a monotonic clock.
+std::int64_t nowSeconds();
+
+} // namespace cw
