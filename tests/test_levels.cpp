@@ -1,5 +1,7 @@
 #include "tests/test_levels.h"
 
+#include "level/parser.h"
+
 namespace cwtest {
 
 std::string rows(std::initializer_list<const char*> lines) {
@@ -9,6 +11,11 @@ std::string rows(std::initializer_list<const char*> lines) {
         text += '\n';
     }
     return text;
+}
+
+int load(cw::Level& level, std::string text) {
+    level.levelStatus = cw::parseLevel(level, text.data(), cw::ParseFull);
+    return level.levelStatus;
 }
 
 } // namespace cwtest

@@ -1,0 +1,32 @@
+#pragma once
+// A small reader for the command line's options: numbers after flags and one level source.
+#include <string>
+
+#include "cli/commands.h"
+
+namespace cwcli {
+
+class OptionReader {
+  public:
+    explicit OptionReader(const Args& args) : args_(args) {}
+
+    bool more() const { return pos_ < args_.size(); }
+    // Takes `flag N` when it stands next, with N a whole number of at least `minimum`.
+    bool take(const char* flag, int& value, int minimum);
+    // Takes `flag TEXT` when it stands next.
+    bool take(const char* flag, std::string& value);
+    // Takes a lone flag when it stands next.
+    bool takeFlag(const char* flag, bool& value);
+    // Takes a level source: a path, "-" for standard input, or "--sample"; only one may be given.
+    bool takeSource(std::string& source);
+    // What is wrong with the argument that could not be taken.
+    std::string error() const;
+
+  private:
+    const Args& args_;
+    std::size_t pos_ = 0;
+    bool sourceTaken_ = false;
+    std::string error_;
+};
+
+} // namespace cwcli

@@ -1,0 +1,232 @@
+// Corral deadlock test of thread two: a free area next to the moved box that the player cannot reach
+// is examined as a reduced problem of the boxes around it, decided by a small push search whose
+// verdicts are kept in the pattern cache.
+#include "search/two/two_solver.h"
+
+namespace cw {
+
+namespace {
+
+constexpr std::uint32_t HashSeed = 0x55555555u;
+
+bool contains(const int* list, int count, int value) {
+    for (int i = 0; i < count; i++)
+        if (list[i] == value) return true;
+    return false;
+}
+
+} // namespace
+
+int TwoSolver::corralDeadlock(int u, int t) {
+    const int cells = lv_.cellCount;
+    const int* board = two_.threadTwoBoard.data();
+    const auto& ring = lv_.ringOffset;
+
+    // Cheap exit first: when every free cell around the box is reachable there is no corral.
+    for (int c = 0; c < cells; c++) corralMark_[c] = 0;
+    reachFill(lv_, board, corralMark_.data(), t);
+    bool cutOff = false;
+    for (int k = 0; k < 8 && !cutOff; k++) {
+        const int c = u + ring[k];
+        cutOff = board[c] == Free && corralMark_[c] == 0;
+    }
+    if (!cutOff) return 0;
+
+    int* label = corralLabel_.data();
+    for (int c = 0; c < cells; c++) label[c] = 0;
+    labelFill(lv_, board, label, t, 1);
+    int next = 2;
+    for (int c = 0; c < cells; c++)
+        if (board[c] == Free && label[c] == 0) labelFill(lv_, board, label, c, next++);
+
+    int areas[8];
+    int areaCount = 0;
+    for (int k = 0; k < 8; k++) {
+        const int c = u + ring[k];
+        if (board[c] == Free && label[c] != 1 && !contains(areas, areaCount, label[c])) areas[areaCount++] = label[c];
+    }
+    if (areaCount == 0) return 0;
+
+    int kept = 0;
+    for (int i = 0; i < areaCount; i++) {
+        const int r = corralSearch(t, areas[i], -1);
+        if (r == 1) return 1;
+        if (r != 9) areas[kept++] = areas[i];
+    }
+    std::vector<int>& pairs = corralPairs_;
+    for (int i = 0; i < kept; i++) {
+        const int a = areas[i];
+        pairs.clear();
+        for (int j = 0; j < two_.threadTwoBoxCount; j++) {
+            const int w = two_.workBoxList[j];
+            bool touches = false;
+            for (int k = 0; k < 8 && !touches; k++) touches = label[w + ring[k]] == a && board[w + ring[k]] == Free;
+            if (!touches) continue;
+            for (int k = 0; k < 8; k++) {
+                const int c = w + ring[k];
+                if (board[c] != Free) continue;
+                const int l = label[c];
+                if (l != 1 && l != a && !contains(pairs.data(), static_cast<int>(pairs.size()), l)) pairs.push_back(l);
+            }
+        }
+        for (int b : pairs)
+            if (corralSearch(t, a, b) == 1) return 1;
+    }
+    return 0;
+}
+
+int TwoSolver::corralSearch(int t, int a, int b) {
+    const int cells = lv_.cellCount;
+    const int* board = two_.threadTwoBoard.data();
+    const int* label = corralLabel_.data();
+    const auto& ring = lv_.ringOffset;
+
+    corralBoxCount_ = 0;
+    for (int j = 0; j < two_.threadTwoBoxCount; j++) {
+        const int w = two_.workBoxList[j];
+        bool touches = false;
+        for (int k = 0; k < 8 && !touches; k++) {
+            const int c = w + ring[k];
+            touches = board[c] == Free && (label[c] == a || (b >= 0 && label[c] == b));
+        }
+        if (!touches) continue;
+        if (corralBoxCount_ == CorralMaxBoxes) return 9;
+        corralBoxes_[corralBoxCount_++] = w;
+    }
+
+    const int s = corralStamp_;
+    corralBudget_ = s;
+    corralNewCount_ = 0;
+    corralStamp_ = s + 1;
+    corralQueue_.clear();
+
+    int* cb = corralBoard_.data();
+    for (int c = 0; c < cells; c++) cb[c] = board[c] == Blocked ? Blocked : Free;
+    for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = BoxOn;
+
+    int r = corralLookup(t);
+    CorralRecord* root = corralRecord_;
+    if (r != 2) {
+        corralStamp_ = s;
+        for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+        return r;
+    }
+    for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+    if (corralBudget_ >= CorralBudgetLimit) return 0;
+
+    while (control_.stopRequest.load(std::memory_order_relaxed) == 0) {
+        if (nowSeconds() >= control_.deadline.load(std::memory_order_relaxed)) return ResTimeout;
+        CorralRecord* rec = corralQueue_.take();
+        if (rec == nullptr) {
+            root->verdict = 2;
+            return 1;
+        }
+        corralBoxCount_ = rec->count;
+        for (int i = 0; i < corralBoxCount_; i++) {
+            corralBoxes_[i] = rec->boxes[i];
+            cb[corralBoxes_[i]] = BoxOn;
+        }
+        for (int c = 0; c < cells; c++) corralMark_[c] = 0;
+        reachFill(lv_, cb, corralMark_.data(), rec->player);
+        for (int k = 0; k < corralBoxCount_; k++) {
+            const int c = corralBoxes_[k];
+            cb[c] = Free;
+            for (int d = 0; d < 4; d++) {
+                const int behind = c + lv_.dirOffset[d];
+                const int ahead = c - lv_.dirOffset[d];
+                if (corralMark_[behind] == 0 || cb[ahead] != Free) continue;
+                corralBoxes_[k] = ahead;
+                cb[ahead] = BoxOn;
+                const int f = freezeTest(lv_, cb, ahead);
+                if (!(f == 1 || (packingMode == 1 && f != 0))) {
+                    if (corralLookup(behind) == 0) {
+                        root->verdict = 1;
+                        for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+                        return 0;
+                    }
+                }
+                cb[ahead] = Free;
+                corralBoxes_[k] = c;
+            }
+            cb[c] = BoxOn;
+        }
+        for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+    }
+    return ResTimeout;
+}
+
+int TwoSolver::corralLookup(int p) {
+    const int cells = lv_.cellCount;
+    int* cb = corralBoard_.data();
+    const auto& ring = lv_.ringOffset;
+    corralRecord_ = nullptr;
+    for (int c = 0; c < cells; c++) lookupMark_[c] = 0;
+    reachFill(lv_, cb, lookupMark_.data(), p);
+
+    int key[CorralMaxBoxes];
+    int released[CorralMaxBoxes];
+    int keyCount = 0, releasedCount = 0;
+    bool offGoal = false;
+    const auto up = static_cast<std::uint32_t>(p);
+    std::uint32_t s = up + HashSeed, m = up * HashSeed, x = up ^ HashSeed;
+    for (int i = 0; i < corralBoxCount_; i++) {
+        const int d = corralBoxes_[i];
+        bool free = true;
+        for (int k = 0; k < 8 && free; k++) {
+            const int c = d + ring[k];
+            free = cb[c] != Free || lookupMark_[c] != 0;
+        }
+        if (free) {
+            released[releasedCount++] = d;
+            continue;
+        }
+        key[keyCount++] = d;
+        const auto ud = static_cast<std::uint32_t>(d);
+        s += ud;
+        m *= ud;
+        x ^= ud;
+        if (lv_.goalMap[d] == 0) offGoal = true;
+    }
+    if (!offGoal) return 0;
+
+    for (int i = 0; i < releasedCount; i++) cb[released[i]] = Free;
+    const auto stamp = static_cast<std::uint32_t>(corralStamp_);
+    std::uint32_t slot = (s + m + x) % PatternCacheRecords;
+    CorralRecord* rec = nullptr;
+    bool match = false;
+    for (;;) {
+        rec = cache_ + slot;
+        // An empty record, or one left queued by an earlier search without a verdict, is free for reuse.
+        if (rec->player == 0 || (rec->stamp != stamp && rec->verdict == 0)) break;
+        if (rec->player == p && rec->count == keyCount) {
+            int i = 0;
+            while (i < keyCount && cb[rec->boxes[i]] == BoxOn) i++;
+            if (i == keyCount) {
+                match = true;
+                break;
+            }
+        }
+        slot += ProbeStep;
+        if (slot >= PatternCacheRecords) slot -= PatternCacheRecords;
+    }
+    for (int i = 0; i < releasedCount; i++) cb[released[i]] = BoxOn;
+
+    if (match) {
+        corralRecord_ = rec;
+        return rec->verdict != 0 ? rec->verdict - 1 : 2;
+    }
+    if (corralNewCount_ >= CorralNewLimit || corralBudget_ >= CorralBudgetLimit) return 0;
+    corralNewCount_++;
+    corralBudget_++;
+    for (int i = 0; i < keyCount; i++) rec->boxes[i] = static_cast<std::int16_t>(key[i]);
+    rec->player = static_cast<std::int16_t>(p);
+    rec->count = static_cast<std::int8_t>(keyCount);
+    rec->stamp = stamp;
+    rec->verdict = 0;
+    rec->next = nullptr;
+    corralQueue_.append(rec, CorralMaxBoxes - keyCount);
+    corralRecord_ = rec;
+    return 2;
+}
+
+} // namespace cw

@@ -1,0 +1,137 @@
+// Thread two's node table, its store clearing and the recording of node chains into the hand-off.
+#include <cstring>
+
+#include "search/two/two_solver.h"
+
+namespace cw {
+
+namespace {
+
+constexpr std::uint32_t HashSeed = 0x55555555u;
+
+} // namespace
+
+TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, const GoalRooms& rooms, RunControl& control,
+                     NodeStores& stores)
+    : handoffFrom(MaxHandoff), handoffTo(MaxHandoff), handoffPlayer(MaxHandoff), lv_(level), two_(two),
+      rooms_(rooms), control_(control), stores_(stores) {
+    if (stores.storesReady()) {
+        cache_ = reinterpret_cast<CorralRecord*>(stores.nodeStoreTwo() + StoreTwoPatternCache);
+        table_ = reinterpret_cast<TwoNode*>(stores.nodeStoreTwo() + StoreTwoNodeTable);
+    }
+}
+
+TwoNode* TwoSolver::twoFindNode(int player) {
+    const int n = two_.threadTwoBoxCount;
+    const int* box = two_.workBoxList.data();
+    const int* board = two_.threadTwoBoard.data();
+    const auto p = static_cast<std::uint32_t>(player);
+    std::uint32_t s = p + HashSeed, m = p * HashSeed, x = p ^ HashSeed;
+    for (int i = 0; i < n; i++) {
+        const auto c = static_cast<std::uint32_t>(box[i]);
+        s += c;
+        m *= c;
+        x ^= c;
+    }
+    std::uint32_t slot = (s + m + x) % TwoTableSlots;
+    for (;;) {
+        TwoNode* node = table_ + slot;
+        if (node->player == 0) return node;
+        if (node->player == player) {
+            int i = 0;
+            while (i < n && board[node->boxes[i]] == BoxOn) i++;
+            if (i == n) return node;
+        }
+        slot += ProbeStep;
+        if (slot >= TwoTableSlots) slot -= TwoTableSlots;
+    }
+}
+
+// Empties the node table and the pattern cache. The thread body has just returned every page of the
+// store, so only what a search of this run touched is cleared again.
+void TwoSolver::twoClearStore() {
+    NodeStores::zeroRange(stores_.nodeStoreTwo(), 0, NodeStoreTwoBytes);
+    nodeCount_ = 0;
+    control_.twoNodeCount.store(0, std::memory_order_relaxed);
+    twoMeetNode_ = nullptr;
+    forward_.clear();
+    corralStamp_ = 0;
+}
+
+int TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent) {
+    if (nodeCount_ >= TwoNodeLimit) return ResFailed;
+    nodeCount_++;
+    control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed);
+    storeFields(slot, player, movedBox, side, parent);
+    return ResSolved;
+}
+
+void TwoSolver::storeFields(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent) {
+    const int n = two_.threadTwoBoxCount;
+    for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
+    slot->player = static_cast<std::int16_t>(player);
+    slot->movedBox = static_cast<std::int8_t>(movedBox);
+    slot->side = static_cast<std::int8_t>(side);
+    slot->parent = parent;
+    slot->next = nullptr;
+}
+
+void TwoSolver::resetHandoff() {
+    // Fixed boxes are walls on thread two's board, so the chain is compared with that board.
+    handoffBoard = two_.threadTwoBoard;
+    handoffLastPlayer = lv_.startPlayer;
+    handoffOver = 0;
+    handoffCount = 0;
+}
+
+// Records the box move that leads from handoffBoard to the node's position.
+void TwoSolver::recordMove(TwoNode* node, int fallbackCell, int& count) {
+    const int n = two_.threadTwoBoxCount;
+    const int cells = lv_.cellCount;
+    for (int c = 0; c < cells; c++) recordBoard_[c] = two_.threadTwoBoard[c] == Blocked ? Blocked : Free;
+    for (int i = 0; i < n; i++) recordBoard_[node->boxes[i]] = BoxOn;
+    int to = -1, from = -1;
+    for (int c = 0; c < cells && (to < 0 || from < 0); c++) {
+        const bool nodeBox = recordBoard_[c] == BoxOn;
+        const bool handBox = handoffBoard[c] == BoxOn;
+        if (nodeBox && !handBox && to < 0) to = c;
+        if (handBox && !nodeBox && from < 0) from = c;
+    }
+    if (from < 0) to = from = fallbackCell;
+    if (count >= MaxHandoff) {
+        handoffOver = 1;
+    } else {
+        handoffFrom[count] = static_cast<std::int16_t>(from);
+        handoffTo[count] = static_cast<std::int16_t>(to);
+        handoffPlayer[count] = node->player;
+        count++;
+    }
+    handoffLastPlayer = node->player;
+    handoffBoard[from] = Free;
+    handoffBoard[to] = BoxOn;
+}
+
+// The cell of the box whose move made the node; roots have no moved box and give their first box.
+int TwoSolver::movedCell(const TwoNode* node) const {
+    const int i = node->movedBox;
+    return node->boxes[i >= 0 && i < two_.threadTwoBoxCount ? i : 0];
+}
+
+void TwoSolver::recordForwardChain(TwoNode* node) {
+    std::vector<TwoNode*> chain;
+    for (TwoNode* n = node; n != nullptr; n = n->parent) chain.push_back(n);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        recordMove(*it, movedCell(*it), handoffCount);
+}
+
+void TwoSolver::recordBackwardChain() {
+    int count = handoffCount;
+    TwoNode* before = twoMeetNode_;
+    for (TwoNode* n = twoMeetNode_ != nullptr ? twoMeetNode_->parent : nullptr; n != nullptr; n = n->parent) {
+        recordMove(n, movedCell(before), count);
+        before = n;
+    }
+    handoffCount = count;
+}
+
+} // namespace cw

@@ -1,0 +1,174 @@
+#pragma once
+// Thread two's bidirectional solver: whole box moves, a forward best-first search by pushes from the
+// start, then a backward search by pulls from the solved position steered toward the cells the
+// forward search used, meeting in one node table kept in the engine's second node store.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "solver/board.h"
+#include "solver/node_stores.h"
+#include "solver/primitives.h"
+#include "solver/run_control.h"
+#include "solver/trace.h"
+
+namespace cw {
+
+constexpr int TwoMaxBoxes = 26;
+constexpr std::uint32_t TwoTableSlots = 23'574'751;
+constexpr int TwoNodeLimit = 19'700'000;
+constexpr int ForwardPhaseNodes = 1'970'000;
+constexpr int TwoQueueBuckets = 59;
+constexpr std::uint32_t PatternCacheRecords = 99'991;
+constexpr int CorralMaxBoxes = 12;
+constexpr int CorralBudgetLimit = 83'400;
+constexpr int CorralNewLimit = 10'000;
+constexpr std::uint32_t ProbeStep = 491;
+// Every box move is at least one letter, so a hand-off this long holds any solution the trace can.
+constexpr int MaxHandoff = MaxTraceLetters;
+
+struct TwoNode {
+    std::int16_t boxes[TwoMaxBoxes];
+    std::int16_t player; // normalised player cell; 0 marks an empty slot
+    std::int8_t movedBox;
+    std::int8_t side; // 1 backward (pulls from the solved position), 2 forward (pushes from the start)
+    TwoNode* parent;
+    TwoNode* next;
+};
+static_assert(sizeof(TwoNode) * TwoTableSlots == NodeStoreTwoBytes - StoreTwoNodeTable);
+
+struct CorralRecord {
+    std::uint32_t stamp;
+    std::int16_t boxes[CorralMaxBoxes];
+    std::int16_t player; // 0 = empty record
+    std::int8_t count;
+    std::int8_t verdict; // 0 unknown, 1 can be opened, 2 dead
+    CorralRecord* next;
+};
+static_assert(sizeof(CorralRecord) * PatternCacheRecords == StoreTwoNodeTable);
+
+// A FIFO-per-bucket priority queue threaded through the records' `next` pointers.
+template <typename Record, int Buckets> struct BucketQueue {
+    std::array<Record*, Buckets> head{};
+    std::array<Record*, Buckets> tail{};
+    int top = 0;
+
+    void clear() {
+        head.fill(nullptr);
+        tail.fill(nullptr);
+        top = 0;
+    }
+    void append(Record* r, int k) {
+        if (tail[k] != nullptr) {
+            tail[k]->next = r;
+        } else {
+            head[k] = r;
+            if (k > top) top = k;
+        }
+        tail[k] = r;
+    }
+    // Highest bucket first, first in first out within a bucket; nullptr when empty.
+    Record* take() {
+        while (top >= 0 && head[top] == nullptr) top--;
+        if (top < 0) {
+            top = 0;
+            return nullptr;
+        }
+        Record* r = head[top];
+        head[top] = r->next;
+        if (head[top] == nullptr) tail[top] = nullptr;
+        return r;
+    }
+};
+
+class TwoSolver {
+  public:
+    TwoSolver(const Level& level, ThreadTwoCopies& two, const GoalRooms& rooms, RunControl& control,
+              NodeStores& stores);
+
+    // 8 solved (hand-off filled), 7 the backward search ran dry (no solution exists), 9 store not ready
+    // or table full, 10 stopped.
+    int twoBidirectionalSolve();
+
+    // Node table.
+    TwoNode* twoFindNode(int player);
+    void twoClearStore();
+    int twoNodeCount() const { return nodeCount_; }
+
+    // Hand-off of a found solution to the driver: one entry per box move.
+    std::vector<std::int16_t> handoffFrom, handoffTo, handoffPlayer;
+    int handoffCount = 0;
+    int handoffOver = 0;
+    Board handoffBoard{};
+    int handoffLastPlayer = 0;
+    void resetHandoff();
+    void recordForwardChain(TwoNode* node);
+    void recordBackwardChain();
+
+    // Tunnel marks and steering, visible for tests.
+    void markTunnels();
+    int regionBonus(int player);
+    int backwardPriority(int player);
+    Board noRest{};
+    Board tunnelExit{};
+    std::array<std::int32_t, MaxCells> twoBoxTally{};
+    double twoTallyScale = 0;
+
+    // Corral deadlock test of a position in place on threadTwoBoard / workBoxList.
+    int corralDeadlock(int u, int t);
+    int packingMode = 0;
+
+  private:
+    int storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent);
+    void storeFields(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent);
+    void recordMove(TwoNode* node, int fallbackCell, int& count);
+    int movedCell(const TwoNode* node) const;
+    void loadNode(const TwoNode* node);
+    void clearBoxes();
+    int expandStart(int player);
+    int twoExpandForward();
+    int twoExpandBackward();
+    bool tunnelExitListed(int exit, int h) const;
+    void addRoots();
+
+    int corralSearch(int t, int a, int b);
+    int corralLookup(int p);
+
+    const Level& lv_;
+    ThreadTwoCopies& two_;
+    const GoalRooms& rooms_;
+    RunControl& control_;
+    NodeStores& stores_;
+
+    TwoNode* table_ = nullptr;
+    CorralRecord* cache_ = nullptr;
+    int nodeCount_ = 0;
+    TwoNode* twoMeetNode_ = nullptr;
+    BucketQueue<TwoNode, TwoQueueBuckets> forward_;
+    BucketQueue<TwoNode, TwoQueueBuckets> backward_;
+
+    // Corral test state.
+    Board corralBoard_{};
+    std::array<int, CorralMaxBoxes> corralBoxes_{};
+    int corralBoxCount_ = 0;
+    int corralStamp_ = 0;
+    int corralBudget_ = 0;
+    int corralNewCount_ = 0;
+    BucketQueue<CorralRecord, CorralMaxBoxes> corralQueue_;
+    CorralRecord* corralRecord_ = nullptr;
+    Board corralLabel_{};
+    Board corralMark_{};
+    Board lookupMark_{};
+    std::vector<int> corralPairs_;
+
+    // Scratch of the expansions.
+    Board mark_{};
+    Board reachMark_{};
+    Board label_{};
+    Board sides_{};
+    std::array<int, 10000> rangeCells_{};
+    std::array<int, 10000> rangePlayers_{};
+    Board recordBoard_{};
+};
+
+} // namespace cw

@@ -1,0 +1,62 @@
+#pragma once
+// One solver engine owns every table of one level and run: the level tables, the search position,
+// the copies for thread two, the trace, the run control words and the two node stores. Engines are
+// independent of each other, so several may run side by side.
+#include <memory>
+
+#include "solver/board.h"
+#include "solver/node_stores.h"
+#include "solver/primitives.h"
+#include "solver/run_control.h"
+#include "solver/trace.h"
+
+namespace cw {
+
+class ThreadOneSearch;
+class TwoSolver;
+
+class Engine {
+  public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Runs one solving attempt on the loaded level with control.timeLimitSec; both solver threads have
+    // ended on return. For 8 the trace holds the replay-checked move string. Also left in runResult.
+    int solveLevel();
+
+    // Asks a running solveLevel to stop as the user's cancel (outcome 3).
+    void cancel() { control.stopRequest.store(1, std::memory_order_relaxed); }
+
+    // Result of the last run of thread two, for tests and statistics.
+    const TwoSolver& twoSolver() const { return *twoSolver_; }
+
+    Level level;
+    SearchPosition pos;
+    ThreadTwoCopies two;
+    GoalRooms rooms;
+    Trace trace;
+    RunControl control;
+    NodeStores stores;
+
+  private:
+    int prepareRun();
+    void copyForThreadTwo();
+    void runThreads();
+    int decide();
+    void buildFromHandoff();
+    void countOutcome(int result);
+    void threadOneBody();
+    void threadTwoBody();
+
+    RangeLists driverScratch_;
+    std::unique_ptr<ThreadOneSearch> threadOne_;
+    std::unique_ptr<TwoSolver> twoSolver_;
+};
+
+// Texts for outcomes and verdicts shown to the user.
+const char* stateText(int levelStatus);   // "Size Over", "Boxes Over", "Irregular", "Impossible", ""
+const char* warningText(int outcome);     // " Canceled          " ... with trailing spaces
+
+} // namespace cw
