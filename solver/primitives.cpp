@@ -1,0 +1,430 @@
+#include "solver/primitives.h"
+
+namespace cw {
+
+namespace {
+
+using CellArray = std::array<int, MaxCells>;
+
+// Breadth-first flood over the free cells of board that do not carry `gen` in stamp yet. Stamps make
+// a fresh region per state without clearing the mark array. Returns the smallest cell entered.
+inline int floodStamp(const int* board, int* stamp, int gen, int start, const int* off, int* queue) {
+    stamp[start] = gen;
+    queue[0] = start;
+    int head = 0;
+    int tail = 1;
+    int lowest = start;
+    while (head < tail) {
+        const int c = queue[head++];
+        for (int d = 0; d < 4; ++d) {
+            const int n = c + off[d];
+            if (board[n] == 0 && stamp[n] != gen) {
+                stamp[n] = gen;
+                queue[tail++] = n;
+                if (n < lowest) lowest = n;
+            }
+        }
+    }
+    return lowest;
+}
+
+// As floodStamp, but stops as soon as every free neighbour of the box cell `box` is in the region:
+// the sides are all a range search without normalised players needs. `start` is itself a neighbour.
+inline void floodSides(const int* board, int* stamp, int gen, int start, int box, const int* off,
+                       int* queue) {
+    int needed = 0;
+    for (int d = 0; d < 4; ++d) needed += board[box + off[d]] == 0 ? 1 : 0;
+    int found = 1;
+    if (found >= needed) {
+        stamp[start] = gen;
+        return;
+    }
+    const int width = off[2];
+    stamp[start] = gen;
+    queue[0] = start;
+    int head = 0;
+    int tail = 1;
+    while (head < tail) {
+        const int c = queue[head++];
+        for (int d = 0; d < 4; ++d) {
+            const int n = c + off[d];
+            if (board[n] == 0 && stamp[n] != gen) {
+                stamp[n] = gen;
+                queue[tail++] = n;
+                const int delta = n - box;
+                if (delta == 1 || delta == -1 || delta == width || delta == -width) {
+                    if (++found >= needed) return;
+                }
+            }
+        }
+    }
+}
+
+inline int sidesInRegion(const Level& lv, const int* stamp, int gen, int box) {
+    int s = 0;
+    if (stamp[box + lv.dirBitOffset[1]] == gen) s |= 1;
+    if (stamp[box + lv.dirBitOffset[2]] == gen) s |= 2;
+    if (stamp[box + lv.dirBitOffset[4]] == gen) s |= 4;
+    if (stamp[box + lv.dirBitOffset[8]] == gen) s |= 8;
+    return s;
+}
+
+// The one breadth-first search behind all six range routines, over states (box cell, side set).
+// cells and sideSets are the state queue; players (may be null) receives the player cell per entry.
+template <bool Push, bool RecordStart, bool Normalised>
+int rangeSearch(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* sideSets,
+                int* players, int* pushDirs) {
+    const int count = lv.cellCount;
+    const int* off = lv.dirOffset.data();
+    CellArray stamp;
+    CellArray queue;
+    for (int i = 0; i < count; ++i) stamp[i] = 0;
+    for (int i = 0; i < count; ++i) sides[i] = 0;
+    if (pushDirs != nullptr) *pushDirs = 0;
+
+    int gen = 1;
+    const int startPlayer = floodStamp(board, stamp.data(), gen, player, off, queue.data());
+    const int s0 = sidesInRegion(lv, stamp.data(), gen, box);
+    if (s0 == 0) {
+        if constexpr (!Normalised) {
+            return 0;
+        } else {
+            cells[0] = box;
+            sideSets[0] = 0;
+            players[0] = startPlayer;
+            return 1;
+        }
+    }
+
+    board[box] = 0;
+    cells[0] = box;
+    sideSets[0] = s0;
+    if (players != nullptr) players[0] = Normalised ? startPlayer : player;
+    if constexpr (RecordStart) sides[box] |= s0;
+    int entries = 1;
+
+    for (int h = 0; h < entries; ++h) {
+        const int c = cells[h];
+        const int s = sideSets[h];
+        for (int b = 1; b <= 8; b <<= 1) {
+            if ((s & b) == 0) continue;
+            const int step = lv.dirBitOffset[b];
+            int t;
+            int standOn;
+            if constexpr (Push) {
+                t = c - step;
+                if (board[t] != 0) continue;
+                standOn = c;
+            } else {
+                t = c + step;
+                standOn = c + 2 * step;
+                if (board[standOn] != 0) continue;
+            }
+            if ((sides[t] & b) != 0 || entries >= MaxRangeEntries) continue;
+            ++gen;
+            stamp[t] = gen; // the box stands on t for this flood
+            int lowest = standOn;
+            if constexpr (Normalised) {
+                lowest = floodStamp(board, stamp.data(), gen, standOn, off, queue.data());
+            } else {
+                floodSides(board, stamp.data(), gen, standOn, t, off, queue.data());
+            }
+            const int reached = sidesInRegion(lv, stamp.data(), gen, t);
+            sides[t] |= reached;
+            cells[entries] = t;
+            sideSets[entries] = reached;
+            if (players != nullptr) players[entries] = lowest;
+            ++entries;
+            if constexpr (Push) {
+                if (pushDirs != nullptr) *pushDirs |= b;
+            }
+        }
+    }
+    board[box] = 2;
+    return entries;
+}
+
+inline int freezeAxis(const Level& lv, int axis) {
+    return axis == 0 ? lv.dirOffset[2] : lv.dirOffset[1];
+}
+
+} // namespace
+
+int reachFill(const Level& lv, const int* board, int* mark, int start) {
+    const int* off = lv.dirOffset.data();
+    CellArray queue;
+    mark[start] = 1;
+    queue[0] = start;
+    int head = 0;
+    int tail = 1;
+    int lowest = start;
+    while (head < tail) {
+        const int c = queue[head++];
+        for (int d = 0; d < 4; ++d) {
+            const int n = c + off[d];
+            if (board[n] == 0 && mark[n] == 0) {
+                mark[n] = 1;
+                queue[tail++] = n;
+                if (n < lowest) lowest = n;
+            }
+        }
+    }
+    return lowest;
+}
+
+int distanceFill(const Level& lv, const int* board, int* dist, int start) {
+    const int* off = lv.dirOffset.data();
+    for (int i = 0; i < lv.cellCount; ++i) dist[i] = 0;
+    CellArray queue;
+    dist[start] = 1;
+    queue[0] = start;
+    int head = 0;
+    int tail = 1;
+    while (head < tail) {
+        const int c = queue[head++];
+        const int next = dist[c] + 1;
+        for (int d = 0; d < 4; ++d) {
+            const int n = c + off[d];
+            if (board[n] == 0 && dist[n] == 0) {
+                dist[n] = next;
+                queue[tail++] = n;
+            }
+        }
+    }
+    return tail;
+}
+
+void labelFill(const Level& lv, const int* twoBoard, int* label, int start, int value) {
+    const int* off = lv.dirOffset.data();
+    CellArray queue;
+    label[start] = value;
+    queue[0] = start;
+    int head = 0;
+    int tail = 1;
+    while (head < tail) {
+        const int c = queue[head++];
+        for (int d = 0; d < 4; ++d) {
+            const int n = c + off[d];
+            if (twoBoard[n] == 0 && label[n] == 0) {
+                label[n] = value;
+                queue[tail++] = n;
+            }
+        }
+    }
+}
+
+int freezeTest(const Level& lv, int* board, int cell) {
+    for (int axis = 0; axis < 2; ++axis) {
+        const int step = freezeAxis(lv, axis);
+        if (board[cell - step] == 0 && board[cell + step] == 0) return 0;
+    }
+    int result = lv.goalMap[cell] != 0 ? 2 : 1;
+    board[cell] = 8; // recursive calls see this box as a wall
+    for (int axis = 0; axis < 2; ++axis) {
+        const int step = freezeAxis(lv, axis);
+        const int p = cell - step;
+        const int q = cell + step;
+        if (board[p] == 8 || board[q] == 8) continue;
+        int d = 0;
+        if (board[p] == 2) {
+            d = freezeTest(lv, board, p);
+            if (d == 1) result = 1;
+        }
+        int e = 0;
+        if (board[q] == 2) {
+            e = freezeTest(lv, board, q);
+            if (e == 1) result = 1;
+        }
+        if (d == 0 && e == 0) {
+            board[cell] = 2;
+            return 0;
+        }
+    }
+    board[cell] = 2;
+    return result;
+}
+
+int freezeTestFlag(const Level& lv, int* board, int cell, RangeLists& ctx) {
+    for (int axis = 0; axis < 2; ++axis) {
+        const int step = freezeAxis(lv, axis);
+        const int p = cell - step;
+        const int q = cell + step;
+        if (board[p] == 8 || board[q] == 8) continue;
+        if (board[p] == 0 && board[q] == 0) return 0;
+        board[cell] = 8;
+        const bool blocked = (board[p] == 2 && freezeTestFlag(lv, board, p, ctx) == 1) ||
+                             (board[q] == 2 && freezeTestFlag(lv, board, q, ctx) == 1);
+        board[cell] = 2;
+        if (!blocked) return 0;
+    }
+    if (lv.goalMap[cell] == 0) ctx.frozenOffGoal = 1;
+    return 1;
+}
+
+int pushRange(const Level& lv, int* twoBoard, int* sides, int box, int player, int* cells, int* players) {
+    std::array<int, MaxRangeEntries> sideSets;
+    return rangeSearch<true, false, false>(lv, twoBoard, sides, box, player, cells, sideSets.data(), players,
+                                           nullptr);
+}
+
+int pushRangeOn(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players) {
+    std::array<int, MaxRangeEntries> sideSets;
+    return rangeSearch<true, true, false>(lv, board, sides, box, player, cells, sideSets.data(), players,
+                                          nullptr);
+}
+
+int pullRange(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players) {
+    std::array<int, MaxRangeEntries> sideSets;
+    return rangeSearch<false, true, false>(lv, board, sides, box, player, cells, sideSets.data(), players,
+                                           nullptr);
+}
+
+int pullRangeCount(const Level& lv, int* board, int* sides, int box, int player) {
+    std::array<int, MaxRangeEntries> cells;
+    std::array<int, MaxRangeEntries> sideSets;
+    return rangeSearch<false, true, false>(lv, board, sides, box, player, cells.data(), sideSets.data(),
+                                           nullptr, nullptr);
+}
+
+int pullRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out) {
+    out.rangeCount = rangeSearch<false, true, true>(lv, board, sides, box, player, out.rangeCell.data(),
+                                                    out.rangeSides.data(), out.rangePlayer.data(), nullptr);
+    return out.rangeCount;
+}
+
+int pushRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out) {
+    out.rangeCount =
+        rangeSearch<true, true, true>(lv, board, sides, box, player, out.rangeCell.data(),
+                                      out.rangeSides.data(), out.rangePlayer.data(), &out.rangePushDirs);
+    return out.rangeCount;
+}
+
+int matchFeasible(int* matrix, int n, int prune) {
+    std::array<bool, MaxBoxes> rowGone{};
+    std::array<bool, MaxBoxes> colGone{};
+    std::array<bool, MaxBoxes> marked{};
+    auto at = [matrix](int r, int k) -> int& { return matrix[r * MaxBoxes + k]; };
+    int remaining = n;
+    int half = remaining / 2;
+    bool removed = true;
+    while (removed) {
+        removed = false;
+        // Rows: l rows sharing the same l columns close a group; more rows than columns cannot match.
+        for (int r = 0; r < n; ++r) {
+            if (rowGone[r]) continue;
+            int l = 0;
+            for (int k = 0; k < n; ++k) l += (!colGone[k] && at(r, k) != 0) ? 1 : 0;
+            if (l == 0) return 0;
+            if (l > half) continue;
+            marked.fill(false);
+            marked[r] = true;
+            int m = 1;
+            for (int r2 = r + 1; r2 < n; ++r2) {
+                if (rowGone[r2]) continue;
+                bool same = true;
+                for (int k = 0; k < n && same; ++k) same = colGone[k] || at(r2, k) == at(r, k);
+                if (same) {
+                    marked[r2] = true;
+                    ++m;
+                }
+            }
+            if (l < m) return 0;
+            if (l > m) continue;
+            for (int k = 0; k < n; ++k) {
+                if (colGone[k] || at(r, k) == 0) continue;
+                if (prune != 0) {
+                    for (int x = 0; x < n; ++x)
+                        if (!marked[x]) at(x, k) = 0;
+                }
+                colGone[k] = true;
+            }
+            for (int x = 0; x < n; ++x)
+                if (marked[x]) rowGone[x] = true;
+            remaining -= l;
+            half = remaining / 2;
+            removed = true;
+        }
+        // Columns, the same with the roles exchanged.
+        for (int k = 0; k < n; ++k) {
+            if (colGone[k]) continue;
+            int l = 0;
+            for (int r = 0; r < n; ++r) l += (!rowGone[r] && at(r, k) != 0) ? 1 : 0;
+            if (l == 0) return 0;
+            if (l > half) continue;
+            marked.fill(false);
+            marked[k] = true;
+            int m = 1;
+            for (int k2 = k + 1; k2 < n; ++k2) {
+                if (colGone[k2]) continue;
+                bool same = true;
+                for (int r = 0; r < n && same; ++r) same = rowGone[r] || at(r, k2) == at(r, k);
+                if (same) {
+                    marked[k2] = true;
+                    ++m;
+                }
+            }
+            if (l < m) return 0;
+            if (l > m) continue;
+            for (int r = 0; r < n; ++r) {
+                if (rowGone[r] || at(r, k) == 0) continue;
+                if (prune != 0) {
+                    for (int x = 0; x < n; ++x)
+                        if (!marked[x]) at(r, x) = 0;
+                }
+                rowGone[r] = true;
+            }
+            for (int x = 0; x < n; ++x)
+                if (marked[x]) colGone[x] = true;
+            remaining -= l;
+            half = remaining / 2;
+            removed = true;
+        }
+    }
+    return 1;
+}
+
+int maskMatchFeasible(const Level& lv, const std::uint32_t* masks, const int* workBoxList, int n) {
+    (void)lv;
+    std::array<int, MaxBoxes * MaxBoxes> matrix;
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t mask = masks[workBoxList[i]];
+        for (int k = 0; k < n; ++k) matrix[i * MaxBoxes + k] = static_cast<int>((mask >> k) & 1u);
+    }
+    return matchFeasible(matrix.data(), n, 0);
+}
+
+int pushDeadlockTest(const Level& lv, int* stageBoard, const int* stageCorridor, int cell, int player,
+                     RangeLists& ctx) {
+    const int frozen = freezeTest(lv, stageBoard, cell);
+    if (frozen == 0) return 0;
+    if (frozen == 1) return 1;
+    // A group frozen on goals only hurts where it closes a corridor for the other boxes.
+    if (stageCorridor[cell] == 0) return 0;
+
+    CellArray board;
+    CellArray reach;
+    std::array<int, MaxBoxes> boxes;
+    std::array<int, MaxBoxes> goals;
+    int boxCount = 0;
+    int goalCount = 0;
+    for (int c = 0; c < lv.cellCount; ++c) {
+        const bool blocked = stageBoard[c] == 8 || c == cell;
+        board[c] = blocked ? 8 : 0;
+        if (blocked) continue;
+        if (stageBoard[c] == 2 && boxCount < MaxBoxes) boxes[boxCount++] = c;
+        if (lv.goalMap[c] != 0 && goalCount < MaxBoxes) goals[goalCount++] = c;
+    }
+    std::array<int, MaxBoxes * MaxBoxes> matrix;
+    for (int j = 0; j < boxCount; ++j) {
+        const int box = boxes[j];
+        board[box] = 2;
+        pushRangeList(lv, board.data(), reach.data(), box, player, ctx);
+        board[box] = 0;
+        reach[box] |= 16;
+        for (int i = 0; i < boxCount; ++i)
+            matrix[i * MaxBoxes + j] = (i < goalCount && reach[goals[i]] != 0) ? 1 : 0;
+    }
+    return matchFeasible(matrix.data(), boxCount, 0) == 0 ? 1 : 0;
+}
+
+} // namespace cw
