@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "solver/engine.h"
+#include "tests/test_levels.h"
+
+namespace {
+
+using cwtest::rows;
+
+// A large open level of our own that no search finishes within seconds.
+const std::string slowLevel = rows({
+    "########################", "#                      #", "# #  $   ..   # #..    #", "# $    #  #      # $   #",
+    "# $        $  .$$.  #  #", "#     .     .   #.. $  #", "# # .#   #  $$ .    .  #", "# #    . #        .    #",
+    "# #  . .#       .  # # #", "#    $$  $     $ #     #", "# #  $  $#    $ . .    #", "#   $# $           $   #",
+    "#          @           #", "########################",
+});
+
+// A row "#" + inner + "#" with the inner part `fill` repeated and `head` in front.
+std::string walled(const std::string& head, char fill, int inner) {
+    std::string row = "#";
+    row.append(head);
+    row.append(static_cast<std::size_t>(inner) - head.size(), fill);
+    row.push_back('#');
+    return row;
+}
+
+std::string wideLevel(int columns) {
+    const std::string top(columns, '#');
+    const std::string middle = walled("@$.", ' ', columns - 2);
+    return rows({top.c_str(), middle.c_str(), top.c_str()});
+}
+
+// Rows of ten boxes, each box one push below its goal.
+std::string boxBlocks(int boxes) {
+    std::string text = std::string(12, '#') + "\n";
+    for (int left = boxes; left > 0; left -= 10) {
+        const int n = left < 10 ? left : 10;
+        text += walled(std::string(n, '.'), ' ', 10) + "\n";
+        text += walled(std::string(n, '$'), ' ', 10) + "\n";
+        text += walled(left == boxes ? "@" : "", ' ', 10) + "\n";
+    }
+    return text + std::string(12, '#') + "\n";
+}
+
+// A row of boxes each one push below its goal.
+std::string boxRow(int boxes) {
+    const std::string wall(boxes + 2, '#');
+    const std::string goals = walled("", '.', boxes);
+    const std::string crates = walled("", '$', boxes);
+    const std::string floor = walled("@", ' ', boxes);
+    return rows({wall.c_str(), goals.c_str(), crates.c_str(), floor.c_str(), wall.c_str()});
+}
+
+struct DriverTest : ::testing::Test {
+    std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
+
+    int solve(const std::string& text, int seconds = 30) {
+        cwtest::load(engine->level, text);
+        engine->control.timeLimitSec = seconds;
+        return engine->solveLevel();
+    }
+    int counted() const {
+        return engine->control.solvedCount + engine->control.failedCount + engine->control.skippedCount;
+    }
+};
+
+TEST_F(DriverTest, LevelsThatAreNotReadyAreNotRunButCounted) {
+    struct Case {
+        std::string text;
+        int outcome;
+        int failed, skipped;
+    };
+    const Case cases[] = {
+        {wideLevel(51), cw::ResSizeOver, 1, 0},
+        {boxBlocks(65), cw::ResBoxesOver, 1, 0},
+        {rows({"######", "#@$..#", "######"}), cw::ResIrregular, 0, 1},
+        {rows({"######", "#$ @.#", "#    #", "######"}), cw::ResImpossible, 0, 1},
+    };
+    for (const Case& c : cases) {
+        engine->control.failedCount = 0;
+        engine->control.skippedCount = 0;
+        EXPECT_EQ(solve(c.text), c.outcome) << c.text;
+        EXPECT_EQ(engine->control.threadOneResult.load(), 0) << "no thread may start";
+        EXPECT_EQ(engine->control.failedCount.load(), c.failed);
+        EXPECT_EQ(engine->control.skippedCount.load(), c.skipped);
+        EXPECT_EQ(engine->control.runResult.load(), c.outcome);
+    }
+}
+
+TEST_F(DriverTest, LevelSolvedAtTheStartEndsSolvedWithAnEmptyString) {
+    EXPECT_EQ(solve(rows({"######", "#@ * #", "#  * #", "######"})), cw::ResSolved);
+    EXPECT_EQ(engine->trace.text(), "");
+    EXPECT_EQ(engine->trace.moveCount, 0);
+    EXPECT_EQ(engine->control.solvedCount.load(), 1);
+}
+
+TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndNeverClaimedSolved) {
+    const int outcome = solve(boxRow(27), 5);
+    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::ResBoxesOver);
+    EXPECT_NE(outcome, cw::ResSolved); // thread one has no search of its own yet
+    EXPECT_EQ(engine->control.failedCount.load(), 1);
+}
+
+TEST_F(DriverTest, OneSecondLimitEndsWithTimeout) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(solve(slowLevel, 1), cw::ResTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(engine->control.stopRequest.load(), 0);
+    EXPECT_EQ(engine->control.failedCount.load(), 1);
+}
+
+TEST_F(DriverTest, CancelEndsWithCancelAndCountsNothing) {
+    cwtest::load(engine->level, slowLevel);
+    engine->control.timeLimitSec = 60;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        engine->cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(engine->solveLevel(), cw::ResCancel);
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(counted(), 0);
+    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::ResTimeout);
+}
+
+TEST_F(DriverTest, SolvedRunIsReplayCheckedAndARepeatRunGivesTheSameString) {
+    const std::string text = rows({"#######", "#     #", "# $@$ #", "#.   .#", "#######"});
+    ASSERT_EQ(solve(text), cw::ResSolved);
+    EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1);
+    const std::string first(engine->trace.text());
+    // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same board.
+    ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
+    EXPECT_EQ(engine->trace.text(), first);
+    EXPECT_EQ(engine->control.solvedCount.load(), 2);
+}
+
+} // namespace
