@@ -47,7 +47,7 @@ int Engine::prepareRun() {
     control.deadline.store(now + control.timeLimitSec);
     fillDeadEnds(level);
     const int prepared = prepareSearch(level, pos, level.baseBoard.data(), level.startPlayer, driverScratch_);
-    copyForThreadTwo();
+    copyForThreadTwo(pos, two);
     trace.reset(level);
     // A proven-impossible position leaves inconsistent lists behind: no thread may start on them.
     if (prepared == 0) return ResImpossible;
@@ -57,7 +57,7 @@ int Engine::prepareRun() {
     return ResReady;
 }
 
-void Engine::copyForThreadTwo() {
+void copyForThreadTwo(const SearchPosition& pos, ThreadTwoCopies& two) {
     two.threadTwoBoard = pos.searchBoard;
     for (int c = 0; c < MaxCells; c++) {
         two.pullMask32[c] = static_cast<std::uint32_t>(pos.pullMask[c]);

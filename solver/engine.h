@@ -26,6 +26,10 @@ class Engine {
     // ended on return. For 8 the trace holds the replay-checked move string. Also left in runResult.
     int solveLevel();
 
+    // The set-up of a run before the threads start: dead ends, search position, thread two's copies,
+    // trace reset, goal rooms. Returns 1 when the threads must run, else the run's outcome.
+    int prepareRun();
+
     // Asks a running solveLevel to stop as the user's cancel (outcome 3).
     void cancel() { control.stopRequest.store(1, std::memory_order_relaxed); }
 
@@ -41,8 +45,6 @@ class Engine {
     NodeStores stores;
 
   private:
-    int prepareRun();
-    void copyForThreadTwo();
     void runThreads();
     int decide();
     void buildFromHandoff();
@@ -54,6 +56,9 @@ class Engine {
     std::unique_ptr<ThreadOneSearch> threadOne_;
     std::unique_ptr<TwoSolver> twoSolver_;
 };
+
+// Thread two's copies of the search position, taken before the threads start.
+void copyForThreadTwo(const SearchPosition& pos, ThreadTwoCopies& two);
 
 // Texts for outcomes and verdicts shown to the user.
 const char* stateText(int levelStatus);   // "Size Over", "Boxes Over", "Irregular", "Impossible", ""
