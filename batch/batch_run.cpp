@@ -1,0 +1,173 @@
+#include "batch/batch_run.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "level/level_set.h"
+#include "solver/engine.h"
+
+namespace cw {
+
+// The driver clears stopRequest when a run starts, so a cancel that lands just before that would be
+// lost. While a batch runs, this guard keeps asserting the cancel on the engine until the run ends.
+struct BatchRun::Guard {
+    explicit Guard(BatchRun& batch)
+        : thread([&batch, this](std::stop_token stop) {
+              std::unique_lock lock(mutex);
+              while (!stop.stop_requested()) {
+                  if (batch.cancelRequested() && batch.running_.load()) batch.engine_.cancel();
+                  wake.wait_for(lock, stop, std::chrono::milliseconds(20), [] { return false; });
+              }
+          }) {}
+
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::jthread thread; // last, so it starts after the members it uses and stops before they go
+};
+
+void BatchRun::cancel() {
+    cancelRequest_.store(true);
+    engine_.cancel();
+}
+
+BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks) {
+    const auto clock = options.clock ? options.clock : std::function<LocalStamp()>(localStampNow);
+    RunControl& control = engine_.control;
+    control.timeLimitSec = options.timeLimitSec;
+    control.solvedCount.store(0);
+    control.failedCount.store(0);
+    control.skippedCount.store(0);
+
+    BatchSummary summary;
+    summary.start = clock();
+    ResultFile* out = options.output;
+    if (out != nullptr)
+        out->writeHeader(
+            headerText(set_.levelSetName(), set_.levelTotal(), options.timeLimitSec, summary.start));
+    if (hooks.progressStart) hooks.progressStart();
+
+    if (set_.levelTotal() > 0) {
+        const int last = options.last > 0 ? options.last : set_.levelTotal();
+        if (set_.levelNumber() != options.first) set_.goTo(options.first);
+        Guard guard(*this);
+        for (;;) {
+            if (cancelRequested()) {
+                // Cancelled between two runs: the next level does not start.
+                summary.lastOutcome = ResCancel;
+                if (out != nullptr) out->append(cancelLineText());
+                break;
+            }
+            resetShownLevel();
+            if (hooks.levelShown) hooks.levelShown(set_.levelNumber());
+            LevelReport report;
+            int outcome = runLevel(report);
+            summary.levelsRun++;
+            if (out != nullptr) {
+                if (outcome == ResCancel) {
+                    out->append(cancelLineText());
+                } else {
+                    LevelLine line{report.number,    report.width,     report.height,
+                                   report.boxes,     report.seconds,   outcome,
+                                   report.moveCount, report.pushCount, report.traceOver};
+                    std::string text = levelLineText(line);
+                    if (outcome == ResSolved && options.wTrace) text += traceLinesText(engine_.trace.text());
+                    out->append(text);
+                }
+            }
+            if (hooks.levelDone) hooks.levelDone(report);
+            if (outcome == ResSolved && options.playAfter && hooks.playAfter) {
+                if (hooks.progressStop) hooks.progressStop();
+                hooks.playAfter();
+                if (!cancelRequested() && hooks.progressStart) hooks.progressStart();
+            }
+            if (outcome != ResCancel && cancelRequested()) {
+                // The cancel came while the run was ending or while its solution played.
+                outcome = ResCancel;
+                if (out != nullptr) out->append(cancelLineText());
+            }
+            summary.lastOutcome = outcome;
+            if (outcome == ResCancel || atRangeEnd(last)) break;
+            set_.nextLevel();
+        }
+    }
+
+    if (hooks.progressStop) hooks.progressStop();
+    summary.cancelled = summary.lastOutcome == ResCancel;
+    summary.finish = clock();
+    summary.solvedCount = control.solvedCount.load();
+    summary.failedCount = control.failedCount.load();
+    summary.skippedCount = control.skippedCount.load();
+    if (out != nullptr) {
+        out->append(
+            summaryText(summary.solvedCount, summary.failedCount, summary.skippedCount, summary.finish));
+        summary.linesLost = out->lostCount();
+    }
+    return summary;
+}
+
+int BatchRun::runLevel(LevelReport& report) {
+    running_.store(true);
+    const auto started = std::chrono::steady_clock::now();
+    const int outcome = engine_.solveLevel();
+    const auto ended = std::chrono::steady_clock::now();
+    running_.store(false);
+    report.outcome = outcome;
+    report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
+    if (outcome == ResCancel) {
+        // A cancelled level keeps no solution.
+        engine_.trace.length = 0;
+        engine_.trace.moveCount = 0;
+        engine_.trace.pushCount = 0;
+        engine_.trace.traceOver = 0;
+    }
+    fillReport(report);
+    return outcome;
+}
+
+void BatchRun::fillReport(LevelReport& report) const {
+    const Level& level = engine_.level;
+    const RunControl& control = engine_.control;
+    const bool wasRun = level.levelStatus == ResReady;
+    report.number = set_.levelNumber();
+    report.width = level.boardWidth;
+    report.height = level.boardHeight;
+    report.boxes = level.levelBoxCount;
+    report.seconds = wasRun ? control.runSeconds.load() : 0;
+    report.moveCount = engine_.trace.moveCount;
+    report.pushCount = engine_.trace.pushCount;
+    report.traceOver = engine_.trace.traceOver;
+    report.solvedBy = control.solvedBy.load();
+    report.threadOneNodes = wasRun ? std::int64_t{control.orderNodeCount.load()} +
+                                         control.placeNodeCount.load() + control.meetNodeCount.load()
+                                   : 0;
+    report.threadTwoNodes = wasRun ? control.twoNodeCount.load() : 0;
+    report.solvedCount = control.solvedCount.load();
+    report.failedCount = control.failedCount.load();
+    report.skippedCount = control.skippedCount.load();
+}
+
+// What showing a level does to the run's state: no outcome, no solution, no progress yet.
+void BatchRun::resetShownLevel() {
+    RunControl& control = engine_.control;
+    control.threadOneResult.store(0);
+    control.threadTwoResult.store(0);
+    control.runSeconds.store(0);
+    control.solvedBy.store(0);
+    control.threadOneStage.store(0);
+    control.twoNodeCount.store(0);
+    control.orderNodeCount.store(0);
+    control.placeNodeCount.store(0);
+    control.meetNodeCount.store(0);
+    engine_.trace.length = 0;
+    engine_.trace.moveCount = 0;
+    engine_.trace.pushCount = 0;
+    engine_.trace.traceOver = 0;
+}
+
+bool BatchRun::atRangeEnd(int last) const {
+    return set_.levelNumber() >= last || !set_.hasNext();
+}
+
+} // namespace cw
