@@ -313,7 +313,7 @@ TEST(Parser, WideMarginIsOnlyPartlyRemoved) {
 TEST(Parser, BadInputNeverCrashes) {
     const std::string level = rows({"#######", "#     #", "# $.@ #", "#######"});
     const std::vector<std::pair<const char*, std::string>> inputs = {
-        {"binary bytes", std::string("\x01\x02\xff\xfe#$.@\x80\x7f", 12) + level},
+        {"binary bytes", std::string("\x01\x02\xff\xfe#$.@\x80\x7f", 10) + level},
         {"NUL inside", level.substr(0, 10) + std::string(1, '\0') + level.substr(10)},
         {"100,000-character wall line",
          rows({"#######", "#     #", "# $.@ #"}) + std::string(100000, '#') + "\n"},
