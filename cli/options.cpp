@@ -16,8 +16,8 @@ bool OptionReader::take(const char* flag, int& value, int minimum) {
     errno = 0;
     const long v = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno != 0 || v < minimum || v > 1'000'000'000) {
-        error_ = std::string(flag) + " needs a whole number of at least " + std::to_string(minimum) + ", not '" +
-                 text + "'";
+        error_ = std::string(flag) + " needs a whole number of at least " + std::to_string(minimum) +
+                 ", not '" + text + "'";
         return false;
     }
     value = static_cast<int>(v);

@@ -44,7 +44,8 @@ int runSolve(const Args& args) {
     int seconds = 600;
     OptionReader opts(args);
     while (opts.more()) {
-        if (opts.take("-l", levelNumber, 1) || opts.take("-t", seconds, 1) || opts.takeSource(source)) continue;
+        if (opts.take("-l", levelNumber, 1) || opts.take("-t", seconds, 1) || opts.takeSource(source))
+            continue;
         std::fprintf(stderr, "cratewise solve: %s\n", opts.error().c_str());
         return 2;
     }

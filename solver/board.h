@@ -26,8 +26,8 @@ constexpr int Blocked = 8;
 // Result codes shared by parser, searches, thread bodies, driver and front ends.
 enum Result : int {
     ResNoLevel = 0,
-    ResReady = 1,      // parser: ready; thread results: still running
-    ResInternal = 2,   // searches: keep going
+    ResReady = 1,    // parser: ready; thread results: still running
+    ResInternal = 2, // searches: keep going
     ResCancel = 3,
     ResSizeOver = 4,
     ResBoxesOver = 5,
@@ -76,7 +76,7 @@ struct SearchPosition {
     int searchPlayer = 0;
     std::array<std::uint64_t, MaxCells> pushMask{}; // goal i of goalList is bit boxCount-1-i
     std::array<std::uint64_t, MaxCells> pullMask{}; // box i of boxList is bit boxCount-1-i
-    Board corridorCode{};                           // 0 ordinary, 1 gate or resting corridor cell, 2 pass-through
+    Board corridorCode{}; // 0 ordinary, 1 gate or resting corridor cell, 2 pass-through
 };
 
 // Copies taken by the driver for thread two, so thread one may rebuild the search position.

@@ -61,7 +61,7 @@ class Engine {
 void copyForThreadTwo(const SearchPosition& pos, ThreadTwoCopies& two);
 
 // Texts for outcomes and verdicts shown to the user.
-const char* stateText(int levelStatus);   // "Size Over", "Boxes Over", "Irregular", "Impossible", ""
-const char* warningText(int outcome);     // " Canceled          " ... with trailing spaces
+const char* stateText(int levelStatus); // "Size Over", "Boxes Over", "Irregular", "Impossible", ""
+const char* warningText(int outcome);   // " Canceled          " ... with trailing spaces
 
 } // namespace cw

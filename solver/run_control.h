@@ -9,7 +9,7 @@ namespace cw {
 struct RunControl {
     std::atomic<int> threadOneResult{0}; // 0 before a run, 1 running, then its result code
     std::atomic<int> threadTwoResult{0};
-    std::atomic<int> stopRequest{0};     // 1 user cancel, 2 stop from the driver
+    std::atomic<int> stopRequest{0}; // 1 user cancel, 2 stop from the driver
     std::atomic<std::int64_t> deadline{0};
     int timeLimitSec = 600;
     std::atomic<std::int64_t> runStartTime{0};
@@ -30,7 +30,8 @@ struct RunControl {
     std::atomic<int> meetNodeCount{0};
 
     bool stopped(std::int64_t now) const {
-        return stopRequest.load(std::memory_order_relaxed) != 0 || now >= deadline.load(std::memory_order_relaxed);
+        return stopRequest.load(std::memory_order_relaxed) != 0 ||
+               now >= deadline.load(std::memory_order_relaxed);
     }
 };
 

@@ -14,6 +14,8 @@ std::string rows(std::initializer_list<const char*> lines);
 int load(cw::Level& level, std::string text);
 
 // Cell index of (row, column) on the loaded level.
-inline int cell(const cw::Level& level, int row, int column) { return row * level.boardWidth + column; }
+inline int cell(const cw::Level& level, int row, int column) {
+    return row * level.boardWidth + column;
+}
 
 } // namespace cwtest

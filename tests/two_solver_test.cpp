@@ -109,12 +109,23 @@ INSTANTIATE_TEST_SUITE_P(
     Runs, TunnelTest,
     ::testing::Values(
         TunnelCase{"one", {"#########", "#@ $  . #", "#   #   #", "#       #", "#########"}, 2, {}, {4}},
-        TunnelCase{"two", {"##########", "#   ##   #", "#@$    . #", "#   ##   #", "##########"}, 2, {4}, {5}},
-        TunnelCase{"three", {"###########", "#   ###   #", "#@$     . #", "#   ###   #", "###########"}, 2, {4, 6}, {5}},
         TunnelCase{
-            "goal", {"###########", "#   ###   #", "#@$  .  $.#", "#   ###   #", "###########"}, 2, {4, 6}, {5}},
-        TunnelCase{
-            "goalAtEnd", {"###########", "#   ###   #", "#@$   . $.#", "#   ###   #", "###########"}, 2, {4, 5}, {6}}),
+            "two", {"##########", "#   ##   #", "#@$    . #", "#   ##   #", "##########"}, 2, {4}, {5}},
+        TunnelCase{"three",
+                   {"###########", "#   ###   #", "#@$     . #", "#   ###   #", "###########"},
+                   2,
+                   {4, 6},
+                   {5}},
+        TunnelCase{"goal",
+                   {"###########", "#   ###   #", "#@$  .  $.#", "#   ###   #", "###########"},
+                   2,
+                   {4, 6},
+                   {5}},
+        TunnelCase{"goalAtEnd",
+                   {"###########", "#   ###   #", "#@$   . $.#", "#   ###   #", "###########"},
+                   2,
+                   {4, 5},
+                   {6}}),
     [](const ::testing::TestParamInfo<TunnelCase>& info) { return std::string(info.param.name); });
 
 TEST_F(TwoFixture, TunnelMouthLearnsWhereTheBoxComesToRest) {
@@ -128,7 +139,7 @@ TEST_F(TwoFixture, RegionBonusCountsCutOffAreas) {
     prepare(rows({"###########", "#@        #", "#         #", "#         #", "#  $   .  #", "###########"}));
     // Each step walls one more single-cell pocket off with boxes: (4,1), (4,9), (1,9), (4,5), (1,4).
     const std::vector<std::vector<int>> pockets = {
-        {at(3, 1), at(4, 2)}, {at(3, 9), at(4, 8)}, {at(1, 8), at(2, 9)},
+        {at(3, 1), at(4, 2)},           {at(3, 9), at(4, 8)},           {at(1, 8), at(2, 9)},
         {at(4, 4), at(4, 6), at(3, 5)}, {at(1, 3), at(1, 5), at(2, 4)},
     };
     const int expected[] = {4, 3, 2, 1, 0, 0};
@@ -185,9 +196,9 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
 
 TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
     auto engine = std::make_unique<cw::Engine>();
-    ASSERT_EQ(cwtest::load(engine->level,
-                           rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"})),
-              cw::ResReady);
+    ASSERT_EQ(
+        cwtest::load(engine->level, rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"})),
+        cw::ResReady);
     engine->control.timeLimitSec = 10;
     ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
     EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1);

@@ -12,10 +12,18 @@ void ThreadOneSearch::resetRun() {
 }
 
 // Not built yet: the stage reports failure, never a solution.
-int ThreadOneSearch::mainSearch() { return ResFailed; }
-int ThreadOneSearch::meetExpandBackward() { return ResFailed; }
-int ThreadOneSearch::meetExpandForward() { return ResFailed; }
+int ThreadOneSearch::mainSearch() {
+    return ResFailed;
+}
+int ThreadOneSearch::meetExpandBackward() {
+    return ResFailed;
+}
+int ThreadOneSearch::meetExpandForward() {
+    return ResFailed;
+}
 void ThreadOneSearch::meetBuildSolution() {}
-int ThreadOneSearch::fullSearch() { return ResFailed; }
+int ThreadOneSearch::fullSearch() {
+    return ResFailed;
+}
 
 } // namespace cw

@@ -14,7 +14,7 @@ class ThreadOneSearch {
     // Per-run state the thread body resets.
     void resetRun();
 
-    int mainSearch();        // 8 solved, 10 stopped, otherwise failed
+    int mainSearch();         // 8 solved, 10 stopped, otherwise failed
     int meetExpandBackward(); // 1 go on, 8 met, 0 dry, 9 full
     int meetExpandForward();
     void meetBuildSolution();

@@ -122,7 +122,8 @@ int TwoSolver::expandStart(int player) {
         bool reachable = false;
         for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
         if (!reachable) continue;
-        const int h = pushRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
+        const int h =
+            pushRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
         board[b] = Free;
         for (int l = 1; l < h; l++) {
             const int u = rangeCells_[l], t = rangePlayers_[l];
@@ -131,11 +132,15 @@ int TwoSolver::expandStart(int player) {
             two_.workBoxList[j] = u;
             board[u] = BoxOn;
             bool accept = freezeTest(lv_, board, u) != 1;
-            if (accept && pushMask[u] != pushMask[b]) accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
-            if (accept) accept = corralDeadlock(u, t) == 0;
+            if (accept && pushMask[u] != pushMask[b])
+                accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
+            int C = 0;
             if (accept) {
                 for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-                const int C = reachFill(lv_, board, reachMark_.data(), t);
+                C = reachFill(lv_, board, reachMark_.data(), t);
+                accept = corralDeadlock(u, t, reachMark_.data()) == 0;
+            }
+            if (accept) {
                 TwoNode* slot = twoFindNode(C);
                 if (slot->player == 0) {
                     nodeCount_++;
@@ -186,7 +191,8 @@ int TwoSolver::twoExpandForward() {
         bool reachable = false;
         for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
         if (!reachable) continue;
-        const int h = pushRangeOn(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
+        const int h =
+            pushRangeOn(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
         board[b] = Free;
         for (int l = 1; l < h && result == ResInternal; l++) {
             const int u = rangeCells_[l], t = rangePlayers_[l];
@@ -195,11 +201,15 @@ int TwoSolver::twoExpandForward() {
             two_.workBoxList[j] = u;
             board[u] = BoxOn;
             bool accept = freezeTest(lv_, board, u) != 1;
-            if (accept && pushMask[u] != pushMask[b]) accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
-            if (accept) accept = corralDeadlock(u, t) == 0;
+            if (accept && pushMask[u] != pushMask[b])
+                accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
+            int C = 0;
             if (accept) {
                 for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-                const int C = reachFill(lv_, board, reachMark_.data(), t);
+                C = reachFill(lv_, board, reachMark_.data(), t);
+                accept = corralDeadlock(u, t, reachMark_.data()) == 0;
+            }
+            if (accept) {
                 TwoNode* slot = twoFindNode(C);
                 if (slot->player == 0) {
                     if (storeNode(slot, C, j, 2, node) != ResSolved) {
@@ -209,7 +219,8 @@ int TwoSolver::twoExpandForward() {
                         for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
                     }
                 } else if (slot->side == 1) {
-                    for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
+                    for (int i = 0; i < n; i++)
+                        slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
                     slot->parent = node;
                     slot->movedBox = static_cast<std::int8_t>(j);
                     recordForwardChain(slot);
@@ -242,14 +253,16 @@ int TwoSolver::twoExpandBackward() {
         bool reachable = false;
         for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
         if (!reachable) continue;
-        const int h = pullRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
+        const int h =
+            pullRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
         board[b] = Free;
         for (int l = 1; l < h && result == ResInternal; l++) {
             const int u = rangeCells_[l], t = rangePlayers_[l];
             if (pullMask[u] == 0 || noRest[u] == 1) continue;
             if (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h)) continue;
             two_.workBoxList[j] = u;
-            if (pullMask[u] != pullMask[b] && maskMatchFeasible(lv_, pullMask, two_.workBoxList.data(), n) == 0)
+            if (pullMask[u] != pullMask[b] &&
+                maskMatchFeasible(lv_, pullMask, two_.workBoxList.data(), n) == 0)
                 continue;
             board[u] = BoxOn;
             for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;

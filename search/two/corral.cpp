@@ -18,17 +18,21 @@ bool contains(const int* list, int count, int value) {
 } // namespace
 
 int TwoSolver::corralDeadlock(int u, int t) {
+    for (int c = 0; c < lv_.cellCount; c++) corralMark_[c] = 0;
+    reachFill(lv_, two_.threadTwoBoard.data(), corralMark_.data(), t);
+    return corralDeadlock(u, t, corralMark_.data());
+}
+
+int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
     const int cells = lv_.cellCount;
     const int* board = two_.threadTwoBoard.data();
     const auto& ring = lv_.ringOffset;
 
     // Cheap exit first: when every free cell around the box is reachable there is no corral.
-    for (int c = 0; c < cells; c++) corralMark_[c] = 0;
-    reachFill(lv_, board, corralMark_.data(), t);
     bool cutOff = false;
     for (int k = 0; k < 8 && !cutOff; k++) {
         const int c = u + ring[k];
-        cutOff = board[c] == Free && corralMark_[c] == 0;
+        cutOff = board[c] == Free && reach[c] == 0;
     }
     if (!cutOff) return 0;
 
@@ -43,7 +47,8 @@ int TwoSolver::corralDeadlock(int u, int t) {
     int areaCount = 0;
     for (int k = 0; k < 8; k++) {
         const int c = u + ring[k];
-        if (board[c] == Free && label[c] != 1 && !contains(areas, areaCount, label[c])) areas[areaCount++] = label[c];
+        if (board[c] == Free && label[c] != 1 && !contains(areas, areaCount, label[c]))
+            areas[areaCount++] = label[c];
     }
     if (areaCount == 0) return 0;
 
@@ -60,13 +65,15 @@ int TwoSolver::corralDeadlock(int u, int t) {
         for (int j = 0; j < two_.threadTwoBoxCount; j++) {
             const int w = two_.workBoxList[j];
             bool touches = false;
-            for (int k = 0; k < 8 && !touches; k++) touches = label[w + ring[k]] == a && board[w + ring[k]] == Free;
+            for (int k = 0; k < 8 && !touches; k++)
+                touches = label[w + ring[k]] == a && board[w + ring[k]] == Free;
             if (!touches) continue;
             for (int k = 0; k < 8; k++) {
                 const int c = w + ring[k];
                 if (board[c] != Free) continue;
                 const int l = label[c];
-                if (l != 1 && l != a && !contains(pairs.data(), static_cast<int>(pairs.size()), l)) pairs.push_back(l);
+                if (l != 1 && l != a && !contains(pairs.data(), static_cast<int>(pairs.size()), l))
+                    pairs.push_back(l);
             }
         }
         for (int b : pairs)

@@ -120,8 +120,7 @@ int TwoSolver::movedCell(const TwoNode* node) const {
 void TwoSolver::recordForwardChain(TwoNode* node) {
     std::vector<TwoNode*> chain;
     for (TwoNode* n = node; n != nullptr; n = n->parent) chain.push_back(n);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        recordMove(*it, movedCell(*it), handoffCount);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) recordMove(*it, movedCell(*it), handoffCount);
 }
 
 void TwoSolver::recordBackwardChain() {

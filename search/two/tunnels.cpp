@@ -86,7 +86,8 @@ void TwoSolver::markTunnels() {
                 }
             if (walls != 1) continue;
             int found = 0, step = 0;
-            const int across = (wallDir == 1 || wallDir == 3) ? 0 : 1; // candidate axis: 0 vertical, 1 horizontal
+            const int across =
+                (wallDir == 1 || wallDir == 3) ? 0 : 1; // candidate axis: 0 vertical, 1 horizontal
             const int side = across == 0 ? 1 : w;
             for (int k = 0; k < 2; k++) {
                 const int d = across == 0 ? (k == 0 ? -w : w) : (k == 0 ? 1 : -1);

@@ -116,6 +116,8 @@ class TwoSolver {
 
     // Corral deadlock test of a position in place on threadTwoBoard / workBoxList.
     int corralDeadlock(int u, int t);
+    // The same with the player's reach from t already marked (non-zero) in `reach`.
+    int corralDeadlock(int u, int t, const int* reach);
     int packingMode = 0;
 
   private:
