@@ -1,35 +1,21 @@
 #include "batch/batch_run.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 #include "level/level_set.h"
 #include "solver/engine.h"
 
 namespace cw {
 
-// The driver clears stopRequest when a run starts, so a cancel that lands just before that would be
-// lost. While a batch runs, this guard keeps asserting the cancel on the engine until the run ends.
-struct BatchRun::Guard {
-    explicit Guard(BatchRun& batch)
-        : thread([&batch, this](std::stop_token stop) {
-              std::unique_lock lock(mutex);
-              while (!stop.stop_requested()) {
-                  if (batch.cancelRequested() && batch.running_.load()) batch.engine_.cancel();
-                  wake.wait_for(lock, stop, std::chrono::milliseconds(20), [] { return false; });
-              }
-          }) {}
+BatchRun::~BatchRun() {
+    engine_.releaseCancel();
+}
 
-    std::mutex mutex;
-    std::condition_variable_any wake;
-    std::jthread thread; // last, so it starts after the members it uses and stops before they go
-};
-
+// The driver clears stopRequest at both ends of a run, so the batch holds its cancel on the engine:
+// every run that starts afterwards sees it at once.
 void BatchRun::cancel() {
     cancelRequest_.store(true);
-    engine_.cancel();
+    engine_.holdCancel();
 }
 
 BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks) {
@@ -51,7 +37,6 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
     if (set_.levelTotal() > 0) {
         const int last = options.last > 0 ? options.last : set_.levelTotal();
         if (set_.levelNumber() != options.first) set_.goTo(options.first);
-        Guard guard(*this);
         for (;;) {
             if (cancelRequested()) {
                 // Cancelled between two runs: the next level does not start.
@@ -104,15 +89,14 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
             summaryText(summary.solvedCount, summary.failedCount, summary.skippedCount, summary.finish));
         summary.linesLost = out->lostCount();
     }
+    engine_.releaseCancel();
     return summary;
 }
 
 int BatchRun::runLevel(LevelReport& report) {
-    running_.store(true);
     const auto started = std::chrono::steady_clock::now();
     const int outcome = engine_.solveLevel();
     const auto ended = std::chrono::steady_clock::now();
-    running_.store(false);
     report.outcome = outcome;
     report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
     if (outcome == ResCancel) {

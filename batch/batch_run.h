@@ -71,6 +71,7 @@ struct BatchSummary {
 class BatchRun {
   public:
     BatchRun(Engine& engine, LevelSet& set) : engine_(engine), set_(set) {}
+    ~BatchRun();
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;
 
@@ -83,7 +84,6 @@ class BatchRun {
     bool cancelRequested() const { return cancelRequest_.load(std::memory_order_relaxed); }
 
   private:
-    struct Guard;
     int runLevel(LevelReport& report);
     void resetShownLevel();
     void fillReport(LevelReport& report) const;
@@ -92,7 +92,6 @@ class BatchRun {
     Engine& engine_;
     LevelSet& set_;
     std::atomic<bool> cancelRequest_{false};
-    std::atomic<bool> running_{false}; // a solver call is in progress
 };
 
 } // namespace cw

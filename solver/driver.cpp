@@ -20,7 +20,7 @@ Engine::~Engine() = default;
 
 int Engine::solveLevel() {
     control.solvedBy.store(0);
-    control.stopRequest.store(0);
+    control.stopRequest.store(control.cancelHeld.load() ? 1 : 0);
     control.runSeconds.store(0);
     control.twoNodeCount.store(0);
     int result = level.levelStatus;
@@ -88,6 +88,8 @@ void Engine::runThreads() {
         if (control.threadOneResult.load() == ResSolved || control.threadTwoResult.load() == ResSolved)
             control.stopRequest.store(2);
         if (nowSeconds() >= control.deadline.load()) control.stopRequest.store(2);
+        int idle = 0;
+        if (control.cancelHeld.load()) control.stopRequest.compare_exchange_strong(idle, 1);
         ended.wait_for(lock, std::chrono::milliseconds(100));
     }
     lock.unlock();

@@ -32,6 +32,13 @@ class Engine {
 
     // Asks a running solveLevel to stop as the user's cancel (outcome 3).
     void cancel() { control.stopRequest.store(1, std::memory_order_relaxed); }
+    // A cancel that every later run also sees at once, until releaseCancel(); a batch uses it so a
+    // cancel cannot slip in between two runs.
+    void holdCancel() {
+        control.cancelHeld.store(true);
+        cancel();
+    }
+    void releaseCancel() { control.cancelHeld.store(false); }
 
     // Result of the last run of thread two, for tests and statistics.
     const TwoSolver& twoSolver() const { return *twoSolver_; }

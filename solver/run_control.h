@@ -9,7 +9,8 @@ namespace cw {
 struct RunControl {
     std::atomic<int> threadOneResult{0}; // 0 before a run, 1 running, then its result code
     std::atomic<int> threadTwoResult{0};
-    std::atomic<int> stopRequest{0}; // 1 user cancel, 2 stop from the driver
+    std::atomic<int> stopRequest{0};     // 1 user cancel, 2 stop from the driver
+    std::atomic<bool> cancelHeld{false}; // a cancel that outlasts runs (a cancelled batch) until released
     std::atomic<std::int64_t> deadline{0};
     int timeLimitSec = 600;
     std::atomic<std::int64_t> runStartTime{0};
