@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "level/level_set.h"
+#include "level/sample_set.h"
 #include "search/two/two_solver.h"
 #include "solver/analysis.h"
 #include "solver/engine.h"
@@ -92,6 +94,8 @@ struct TunnelCase {
     std::vector<int> marked; // columns of the run with noRest 1
     std::vector<int> open;   // columns of the run left as resting places
 };
+
+void PrintTo(const TunnelCase& c, std::ostream* os) { *os << c.name; }
 
 class TunnelTest : public TwoFixture, public ::testing::WithParamInterface<TunnelCase> {};
 
@@ -202,6 +206,20 @@ TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
     engine->control.timeLimitSec = 10;
     ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
     EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1);
+}
+
+TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
+    auto engine = std::make_unique<cw::Engine>();
+    cw::LevelSet set(engine->level, ::testing::TempDir() + "/cratewise-paste.txt");
+    ASSERT_TRUE(set.loadSample());
+    ASSERT_EQ(set.levelTotal(), cw::SampleLevelCount);
+    for (int n = 1; n <= cw::SampleLevelCount; n++) {
+        set.goTo(n);
+        engine->control.timeLimitSec = 60;
+        EXPECT_EQ(engine->solveLevel(), cw::ResSolved) << "sample level " << n;
+        EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1) << "sample level " << n;
+        EXPECT_GT(engine->trace.pushCount, 0);
+    }
 }
 
 } // namespace
