@@ -303,84 +303,63 @@ int matchFeasible(int* matrix, int n, int prune) {
     std::array<bool, MaxBoxes> rowGone{};
     std::array<bool, MaxBoxes> colGone{};
     std::array<bool, MaxBoxes> marked{};
-    auto at = [matrix](int r, int k) -> int& { return matrix[r * MaxBoxes + k]; };
     int remaining = n;
     int half = remaining / 2;
-    bool removed = true;
-    while (removed) {
-        removed = false;
-        // Rows: l rows sharing the same l columns close a group; more rows than columns cannot match.
-        for (int r = 0; r < n; ++r) {
-            if (rowGone[r]) continue;
+
+    // One pass over the lines (rows, or columns when `byRows` is false) against the crosses: l lines
+    // sharing the same l crosses close a group; more lines than crosses cannot match. Returns -1 when
+    // no assignment exists, else whether a group was removed.
+    auto pass = [&](bool byRows) -> int {
+        std::array<bool, MaxBoxes>& lineGone = byRows ? rowGone : colGone;
+        std::array<bool, MaxBoxes>& crossGone = byRows ? colGone : rowGone;
+        auto at = [matrix, byRows](int line, int cross) -> int& {
+            return byRows ? matrix[line * MaxBoxes + cross] : matrix[cross * MaxBoxes + line];
+        };
+        bool removed = false;
+        for (int i = 0; i < n; ++i) {
+            if (lineGone[i]) continue;
             int l = 0;
-            for (int k = 0; k < n; ++k) l += (!colGone[k] && at(r, k) != 0) ? 1 : 0;
-            if (l == 0) return 0;
+            for (int j = 0; j < n; ++j) l += (!crossGone[j] && at(i, j) != 0) ? 1 : 0;
+            if (l == 0) return -1;
             if (l > half) continue;
             marked.fill(false);
-            marked[r] = true;
+            marked[i] = true;
             int m = 1;
-            for (int r2 = r + 1; r2 < n; ++r2) {
-                if (rowGone[r2]) continue;
+            for (int i2 = i + 1; i2 < n; ++i2) {
+                if (lineGone[i2]) continue;
                 bool same = true;
-                for (int k = 0; k < n && same; ++k) same = colGone[k] || at(r2, k) == at(r, k);
+                for (int j = 0; j < n && same; ++j) same = crossGone[j] || at(i2, j) == at(i, j);
                 if (same) {
-                    marked[r2] = true;
+                    marked[i2] = true;
                     ++m;
                 }
             }
-            if (l < m) return 0;
+            if (l < m) return -1;
             if (l > m) continue;
-            for (int k = 0; k < n; ++k) {
-                if (colGone[k] || at(r, k) == 0) continue;
+            for (int j = 0; j < n; ++j) {
+                if (crossGone[j] || at(i, j) == 0) continue;
                 if (prune != 0) {
                     for (int x = 0; x < n; ++x)
-                        if (!marked[x]) at(x, k) = 0;
+                        if (!marked[x]) at(x, j) = 0;
                 }
-                colGone[k] = true;
+                crossGone[j] = true;
             }
             for (int x = 0; x < n; ++x)
-                if (marked[x]) rowGone[x] = true;
+                if (marked[x]) lineGone[x] = true;
             remaining -= l;
             half = remaining / 2;
             removed = true;
         }
-        // Columns, the same with the roles exchanged.
-        for (int k = 0; k < n; ++k) {
-            if (colGone[k]) continue;
-            int l = 0;
-            for (int r = 0; r < n; ++r) l += (!rowGone[r] && at(r, k) != 0) ? 1 : 0;
-            if (l == 0) return 0;
-            if (l > half) continue;
-            marked.fill(false);
-            marked[k] = true;
-            int m = 1;
-            for (int k2 = k + 1; k2 < n; ++k2) {
-                if (colGone[k2]) continue;
-                bool same = true;
-                for (int r = 0; r < n && same; ++r) same = rowGone[r] || at(r, k2) == at(r, k);
-                if (same) {
-                    marked[k2] = true;
-                    ++m;
-                }
-            }
-            if (l < m) return 0;
-            if (l > m) continue;
-            for (int r = 0; r < n; ++r) {
-                if (rowGone[r] || at(r, k) == 0) continue;
-                if (prune != 0) {
-                    for (int x = 0; x < n; ++x)
-                        if (!marked[x]) at(r, x) = 0;
-                }
-                rowGone[r] = true;
-            }
-            for (int x = 0; x < n; ++x)
-                if (marked[x]) colGone[x] = true;
-            remaining -= l;
-            half = remaining / 2;
-            removed = true;
-        }
+        return removed ? 1 : 0;
+    };
+
+    for (;;) {
+        const int rows = pass(true);
+        if (rows < 0) return 0;
+        const int cols = pass(false);
+        if (cols < 0) return 0;
+        if (rows == 0 && cols == 0) return 1;
     }
-    return 1;
 }
 
 int maskMatchFeasible(const Level& lv, const std::uint32_t* masks, const int* workBoxList, int n) {

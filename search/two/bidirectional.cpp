@@ -82,15 +82,7 @@ void TwoSolver::addRoots() {
         const int p = reachFill(lv_, board, mark_.data(), c);
         TwoNode* slot = twoFindNode(p);
         if (slot->player != 0) continue;
-        // Roots are stored whatever the node limit.
-        nodeCount_++;
-        control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed);
-        for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
-        slot->player = static_cast<std::int16_t>(p);
-        slot->movedBox = static_cast<std::int8_t>(n);
-        slot->side = 1;
-        slot->parent = nullptr;
-        slot->next = nullptr;
+        storeNode(slot, p, n, 1, nullptr, false); // roots are stored whatever the node limit
         backward_.append(slot, 0);
     }
 }
@@ -114,180 +106,118 @@ bool TwoSolver::tunnelExitListed(int exit, int h) const {
 
 // Candidate moves of the start position; a move that reaches a root solves the level at once.
 int TwoSolver::expandStart(int player) {
-    const int n = two_.threadTwoBoxCount;
-    int* board = two_.threadTwoBoard.data();
-    const auto* pushMask = two_.pushMask32.data();
-    for (int j = 0; j < n; j++) {
-        const int b = two_.workBoxList[j];
-        bool reachable = false;
-        for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
-        if (!reachable) continue;
-        const int h =
-            pushRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
-        board[b] = Free;
-        for (int l = 1; l < h; l++) {
-            const int u = rangeCells_[l], t = rangePlayers_[l];
-            if (pushMask[u] == 0 || noRest[u] == 1) continue;
-            if (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h)) continue;
-            two_.workBoxList[j] = u;
-            board[u] = BoxOn;
-            bool accept = freezeTest(lv_, board, u) != 1;
-            if (accept && pushMask[u] != pushMask[b])
-                accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
-            int C = 0;
-            if (accept) {
-                for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-                C = reachFill(lv_, board, reachMark_.data(), t);
-                accept = corralDeadlock(u, t, reachMark_.data()) == 0;
-            }
-            if (accept) {
-                TwoNode* slot = twoFindNode(C);
-                if (slot->player == 0) {
-                    nodeCount_++;
-                    control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed);
-                    storeFields(slot, C, j, 2, nullptr);
-                    forward_.append(slot, regionBonus(C));
-                    for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
-                } else if (slot->side == 1) {
-                    if (handoffCount >= MaxHandoff) {
-                        handoffOver = 1;
-                    } else {
-                        handoffTo[handoffCount] = static_cast<std::int16_t>(u);
-                        handoffPlayer[handoffCount] = static_cast<std::int16_t>(C);
-                        handoffFrom[handoffCount] = static_cast<std::int16_t>(b);
-                        handoffCount++;
-                    }
-                    handoffLastPlayer = C;
-                    handoffBoard[b] = Free;
-                    handoffBoard[u] = BoxOn;
-                    board[u] = Free;
-                    two_.workBoxList[j] = b;
-                    board[b] = BoxOn;
-                    return ResSolved;
-                }
-            }
-            board[u] = Free;
-        }
-        board[b] = BoxOn;
-        two_.workBoxList[j] = b;
-    }
-    return ResInternal;
+    return expandPosition(nullptr, player, -1, true);
 }
 
 int TwoSolver::twoExpandForward() {
-    TwoNode* node = forward_.take();
+    return expandNode(forward_.take(), true);
+}
+
+int TwoSolver::twoExpandBackward() {
+    return expandNode(backward_.take(), false);
+}
+
+int TwoSolver::expandNode(TwoNode* node, bool forward) {
     if (node == nullptr) return ResImpossible;
-    const int n = two_.threadTwoBoxCount;
-    int* board = two_.threadTwoBoard.data();
-    const auto* pushMask = two_.pushMask32.data();
     loadNode(node);
-    const int player = node->player;
     for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
-    reachFill(lv_, board, mark_.data(), player);
-    int result = ResInternal;
-    for (int j = 0; j < n && result == ResInternal; j++) {
-        if (j == node->movedBox) continue;
-        const int b = two_.workBoxList[j];
-        bool reachable = false;
-        for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
-        if (!reachable) continue;
-        const int h =
-            pushRangeOn(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
-        board[b] = Free;
-        for (int l = 1; l < h && result == ResInternal; l++) {
-            const int u = rangeCells_[l], t = rangePlayers_[l];
-            if (pushMask[u] == 0 || noRest[u] == 1) continue;
-            if (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h)) continue;
-            two_.workBoxList[j] = u;
-            board[u] = BoxOn;
-            bool accept = freezeTest(lv_, board, u) != 1;
-            if (accept && pushMask[u] != pushMask[b])
-                accept = maskMatchFeasible(lv_, pushMask, two_.workBoxList.data(), n) != 0;
-            int C = 0;
-            if (accept) {
-                for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-                C = reachFill(lv_, board, reachMark_.data(), t);
-                accept = corralDeadlock(u, t, reachMark_.data()) == 0;
-            }
-            if (accept) {
-                TwoNode* slot = twoFindNode(C);
-                if (slot->player == 0) {
-                    if (storeNode(slot, C, j, 2, node) != ResSolved) {
-                        result = ResFailed;
-                    } else {
-                        forward_.append(slot, regionBonus(C));
-                        for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
-                    }
-                } else if (slot->side == 1) {
-                    for (int i = 0; i < n; i++)
-                        slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
-                    slot->parent = node;
-                    slot->movedBox = static_cast<std::int8_t>(j);
-                    recordForwardChain(slot);
-                    result = ResSolved;
-                }
-            }
-            board[u] = Free;
-        }
-        board[b] = BoxOn;
-        two_.workBoxList[j] = b;
-    }
+    reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), node->player);
+    const int result = expandPosition(node, node->player, node->movedBox, forward);
     clearBoxes();
     return result;
 }
 
-int TwoSolver::twoExpandBackward() {
-    TwoNode* node = backward_.take();
-    if (node == nullptr) return ResImpossible;
+// Tries every whole move of every box but `skip` from the position on the board (its player's reach
+// marked in mark_): pushes forward, pulls backward. `parent` is none for the start position.
+int TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forward) {
     const int n = two_.threadTwoBoxCount;
     int* board = two_.threadTwoBoard.data();
-    const auto* pullMask = two_.pullMask32.data();
-    loadNode(node);
-    const int player = node->player;
-    for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
-    reachFill(lv_, board, mark_.data(), player);
+    const auto* masks = forward ? two_.pushMask32.data() : two_.pullMask32.data();
     int result = ResInternal;
     for (int j = 0; j < n && result == ResInternal; j++) {
-        if (j == node->movedBox) continue;
+        if (j == skip) continue;
         const int b = two_.workBoxList[j];
         bool reachable = false;
         for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
         if (!reachable) continue;
-        const int h =
-            pullRange(lv_, board, sides_.data(), b, player, rangeCells_.data(), rangePlayers_.data());
+        int* cells = rangeCells_.data();
+        int* players = rangePlayers_.data();
+        const int h = parent == nullptr ? pushRange(lv_, board, sides_.data(), b, player, cells, players)
+                      : forward         ? pushRangeOn(lv_, board, sides_.data(), b, player, cells, players)
+                                        : pullRange(lv_, board, sides_.data(), b, player, cells, players);
         board[b] = Free;
         for (int l = 1; l < h && result == ResInternal; l++) {
-            const int u = rangeCells_[l], t = rangePlayers_[l];
-            if (pullMask[u] == 0 || noRest[u] == 1) continue;
+            const int u = cells[l];
+            if (masks[u] == 0 || noRest[u] == 1) continue;
             if (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h)) continue;
             two_.workBoxList[j] = u;
-            if (pullMask[u] != pullMask[b] &&
-                maskMatchFeasible(lv_, pullMask, two_.workBoxList.data(), n) == 0)
-                continue;
             board[u] = BoxOn;
-            for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-            const int C = reachFill(lv_, board, reachMark_.data(), t);
-            TwoNode* slot = twoFindNode(C);
-            if (slot->player == 0) {
-                if (storeNode(slot, C, j, 1, node) != ResSolved)
-                    result = ResFailed;
-                else
-                    backward_.append(slot, backwardPriority(C));
-            } else if (slot->side == 2) {
-                recordForwardChain(slot);
-                for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
-                slot->movedBox = static_cast<std::int8_t>(j);
-                slot->parent = node;
-                twoMeetNode_ = slot;
-                result = ResSolved;
-            }
+            result = tryMove(parent, j, b, u, players[l], forward);
             board[u] = Free;
         }
         board[b] = BoxOn;
         two_.workBoxList[j] = b;
     }
-    clearBoxes();
     return result;
+}
+
+// Box j has moved from b to u, the player stands on t, and the position is on the board. Rejects a
+// dead position, stores a new one, or finishes when the position is known from the other side.
+int TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward) {
+    const int n = two_.threadTwoBoxCount;
+    int* board = two_.threadTwoBoard.data();
+    const auto* masks = forward ? two_.pushMask32.data() : two_.pullMask32.data();
+    if (forward && freezeTest(lv_, board, u) == 1) return ResInternal;
+    if (masks[u] != masks[b] && maskMatchFeasible(lv_, masks, two_.workBoxList.data(), n) == 0)
+        return ResInternal;
+    for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
+    const int player = reachFill(lv_, board, reachMark_.data(), t);
+    if (forward && corralDeadlock(u, t, reachMark_.data()) != 0) return ResInternal;
+
+    TwoNode* slot = twoFindNode(player);
+    if (slot->player == 0) {
+        // The start's moves are stored whatever the node limit.
+        if (storeNode(slot, player, j, forward ? 2 : 1, parent, parent != nullptr) != ResSolved)
+            return ResFailed;
+        if (forward) {
+            forward_.append(slot, regionBonus(player));
+            for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
+        } else {
+            backward_.append(slot, backwardPriority(player));
+        }
+        return ResInternal;
+    }
+    if (slot->side != (forward ? 1 : 2)) return ResInternal;
+    if (parent == nullptr) {
+        recordStartMove(b, u, player);
+        return ResSolved;
+    }
+    if (!forward) {
+        // The forward chain leads from the start to the meeting position; the backward chain goes on
+        // from there to the solved position.
+        recordForwardChain(slot);
+        twoMeetNode_ = slot;
+    }
+    for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
+    slot->parent = parent;
+    slot->movedBox = static_cast<std::int8_t>(j);
+    if (forward) recordForwardChain(slot);
+    return ResSolved;
+}
+
+// A level solved by one box move from the start: the move goes to the hand-off directly.
+void TwoSolver::recordStartMove(int from, int to, int player) {
+    if (handoffCount >= MaxHandoff) {
+        handoffOver = 1;
+    } else {
+        handoffTo[handoffCount] = static_cast<std::int16_t>(to);
+        handoffPlayer[handoffCount] = static_cast<std::int16_t>(player);
+        handoffFrom[handoffCount] = static_cast<std::int16_t>(from);
+        handoffCount++;
+    }
+    handoffLastPlayer = player;
+    handoffBoard[from] = Free;
+    handoffBoard[to] = BoxOn;
 }
 
 } // namespace cw

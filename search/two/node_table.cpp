@@ -58,15 +58,10 @@ void TwoSolver::twoClearStore() {
     corralStamp_ = 0;
 }
 
-int TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent) {
-    if (nodeCount_ >= TwoNodeLimit) return ResFailed;
+int TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited) {
+    if (limited && nodeCount_ >= TwoNodeLimit) return ResFailed;
     nodeCount_++;
     control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed);
-    storeFields(slot, player, movedBox, side, parent);
-    return ResSolved;
-}
-
-void TwoSolver::storeFields(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent) {
     const int n = two_.threadTwoBoxCount;
     for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
     slot->player = static_cast<std::int16_t>(player);
@@ -74,6 +69,7 @@ void TwoSolver::storeFields(TwoNode* slot, int player, int movedBox, int side, T
     slot->side = static_cast<std::int8_t>(side);
     slot->parent = parent;
     slot->next = nullptr;
+    return ResSolved;
 }
 
 void TwoSolver::resetHandoff() {

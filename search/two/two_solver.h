@@ -121,8 +121,8 @@ class TwoSolver {
     int packingMode = 0;
 
   private:
-    int storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent);
-    void storeFields(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent);
+    // Stores a node in an empty slot; 9 (and nothing stored) when `limited` and the table is full.
+    int storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited = true);
     void recordMove(TwoNode* node, int fallbackCell, int& count);
     int movedCell(const TwoNode* node) const;
     void loadNode(const TwoNode* node);
@@ -130,6 +130,10 @@ class TwoSolver {
     int expandStart(int player);
     int twoExpandForward();
     int twoExpandBackward();
+    int expandNode(TwoNode* node, bool forward);
+    int expandPosition(TwoNode* parent, int player, int skip, bool forward);
+    int tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
+    void recordStartMove(int from, int to, int player);
     bool tunnelExitListed(int exit, int h) const;
     void addRoots();
 
