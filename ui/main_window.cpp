@@ -1,0 +1,646 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+
+#include "batch/result_file.h"
+#include "level/settings_folder.h"
+#include "ui/board_widget.h"
+#include "ui/colors.h"
+#include "ui/dialogs.h"
+#include "ui/number_edit.h"
+#include "ui/options_dialog.h"
+#include "ui/progress.h"
+#include "ui/text_dialog.h"
+
+// The tile sheet and icon live in the library's resources, which a static library must register itself.
+static void initResources() {
+    Q_INIT_RESOURCE(cratewise);
+}
+
+namespace cwui {
+
+namespace {
+
+constexpr int PlayIntervalMs[4] = {600, 200, 60, 5}; // Slow, Nomal, Fast, HighSpeed
+constexpr int ProgressIntervalMs = 200;
+constexpr int BatchPlayIntervalMs = 5;
+
+QImage loadTiles() {
+    initResources();
+    return QImage(QStringLiteral(":/art/tiles.png")).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QLabel* label(QWidget* parent, int id, QRect where, const QString& text = {}) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QStringLiteral("id%1").arg(id));
+    l->setGeometry(where);
+    return l;
+}
+
+void setTextColor(QWidget* w, QColor color) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, color);
+    w->setPalette(p);
+}
+
+void setBarColor(QProgressBar* bar, QColor color) {
+    QPalette p = bar->palette();
+    p.setColor(QPalette::Highlight, color);
+    bar->setPalette(p);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Dialogs& dialogs, SolveFunction solve, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), solve_(std::move(solve)), engine_(std::make_unique<cw::Engine>()),
+      set_(engine_->level, cw::pasteFilePath()), settingsFile_(cw::settingsFilePath()),
+      settings_(cw::readSettings(settingsFile_)), resultPath_(settings_.outputFile), view_(loadTiles()) {
+    setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
+    storesReady_ = engine_->stores.storesReady();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    setFont(font);
+    buildControls();
+    setWindowTitle(QString::fromLatin1(cw::titleLine));
+    setLine_->setText(QStringLiteral("Levels are not loaded."));
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(ProgressIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
+    playTimer_ = new QTimer(this);
+    connect(playTimer_, &QTimer::timeout, this, &MainWindow::playTick);
+
+    view_.onDrawn([this] { board_->update(); });
+    view_.drawOpening(settings_.uTime, storesReady_);
+    solvedCount_->clear();
+    failedCount_->clear();
+    lookIn_->hide();
+    applyEnableRules();
+
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+MainWindow::~MainWindow() {
+    closing_ = true;
+    if (worker_.joinable()) {
+        // The worker hands its end to this thread and waits, so keep serving events until it is done.
+        while (!workerEnded_.load()) {
+            if (batchRun_) batchRun_->cancel();
+            engine_->cancel();
+            playing_.store(false);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        worker_.join();
+    }
+    std::remove(cw::pasteFilePath().c_str());
+}
+
+void MainWindow::buildControls() {
+    setFixedSize(793, 622);
+    const struct {
+        int id;
+        const char* title;
+        int x;
+        int w;
+    } groups[] = {{1025, "Level Loader", 12, 232},
+                  {1026, "Level Selector", 250, 186},
+                  {1027, "Solver", 442, 70},
+                  {1028, "Trace Viewer", 518, 188},
+                  {1029, "Batch etc.", 712, 70}};
+    for (const auto& g : groups) {
+        auto* box = new QGroupBox(QString::fromLatin1(g.title), this);
+        box->setObjectName(QStringLiteral("id%1").arg(g.id));
+        box->setGeometry(g.x, 12, g.w, 50);
+    }
+
+    const struct {
+        Control control;
+        int id;
+        const char* caption;
+        int x;
+        int w;
+    } buttons[] = {{CtlSample, 1001, "Sample", 20, 52}, {CtlText, 1002, "Text", 74, 52},
+                   {CtlFile, 1003, "File", 128, 52},    {CtlFolder, 1004, "Folder", 182, 52},
+                   {CtlPrev, 1005, "Prev", 258, 52},    {CtlGo, 1006, "Go", 346, 26},
+                   {CtlNext, 1007, "Next", 374, 52},    {CtlSolve, 1008, "Solve", 450, 52},
+                   {CtlTop, 1009, "Top", 526, 38},      {CtlStepBack, 1010, "<-", 566, 38},
+                   {CtlPlay, 1011, "Play", 606, 52},    {CtlStepForward, 1012, "->", 658, 38},
+                   {CtlOption, 1013, "Option", 720, 52}};
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(b.caption), this);
+        button->setObjectName(QStringLiteral("id%1").arg(b.id));
+        button->setGeometry(b.x, 28, b.w, 24);
+        button->setAutoDefault(false);
+        controls_[static_cast<std::size_t>(b.control)] = button;
+    }
+    controls_[CtlGo]->setDefault(true);
+    levelEdit_ = new NumberEdit(this);
+    levelEdit_->setObjectName(QStringLiteral("id1034"));
+    levelEdit_->setGeometry(312, 31, 34, 19);
+    levelEdit_->setAlignment(Qt::AlignRight);
+    lookIn_ = new QPushButton(QStringLiteral("LookIn"), this);
+    lookIn_->setObjectName(QStringLiteral("id1042"));
+    lookIn_->setGeometry(720, 63, 52, 24);
+    lookIn_->setAutoDefault(false);
+
+    setLine_ = label(this, 1014, {20, 68, 238, 18});
+    levelLine_ = label(this, 1015, {258, 68, 106, 18});
+    stateLine_ = label(this, 1016, {364, 68, 86, 18});
+    seconds_ = label(this, 1017, {430, 68, 70, 18});
+    moves_ = label(this, 1018, {500, 68, 108, 18});
+    pushes_ = label(this, 1019, {608, 68, 94, 18});
+    setTextColor(setLine_, bgr(0xFF0000));
+    setTextColor(stateLine_, bgr(0x0000FF));
+
+    board_ = new BoardWidget(view_, this);
+    board_->setObjectName(QStringLiteral("id1030"));
+    board_->setGeometry(12, 88, 769, 481);
+
+    label(this, 1021, {12, 579, 50, 14}, QStringLiteral("Thread1"));
+    label(this, 1022, {12, 599, 50, 14}, QStringLiteral("Thread2"));
+    barOne_ = new QProgressBar(this);
+    barOne_->setObjectName(QStringLiteral("id1023"));
+    barTwo_ = new QProgressBar(this);
+    barTwo_->setObjectName(QStringLiteral("id1024"));
+    barOne_->setGeometry(64, 578, 630, 14);
+    barTwo_->setGeometry(64, 598, 630, 14);
+    barOne_->setRange(0, BarOneMax);
+    barTwo_->setRange(0, BarTwoMax);
+    for (QProgressBar* bar : {barOne_, barTwo_}) {
+        bar->setTextVisible(false);
+        bar->setValue(0);
+    }
+    setBarColor(barOne_, bgr(0xFF5A5A));
+    setBarColor(barTwo_, bgr(0xFFAA00));
+    label(this, 1043, {702, 579, 38, 14}, QStringLiteral("Solved"));
+    label(this, 1044, {702, 599, 38, 14}, QStringLiteral("Failed"));
+    solvedCount_ = label(this, 1020, {740, 579, 40, 14});
+    failedCount_ = label(this, 1031, {740, 599, 40, 14});
+
+    connect(controls_[CtlSample], &QPushButton::clicked, this, &MainWindow::sampleCommand);
+    connect(controls_[CtlText], &QPushButton::clicked, this, &MainWindow::textCommand);
+    connect(controls_[CtlFile], &QPushButton::clicked, this, &MainWindow::fileCommand);
+    connect(controls_[CtlFolder], &QPushButton::clicked, this, &MainWindow::folderCommand);
+    connect(controls_[CtlPrev], &QPushButton::clicked, this, &MainWindow::prevCommand);
+    connect(controls_[CtlGo], &QPushButton::clicked, this, &MainWindow::goCommand);
+    connect(levelEdit_, &QLineEdit::returnPressed, this, &MainWindow::goCommand);
+    connect(controls_[CtlNext], &QPushButton::clicked, this, &MainWindow::nextCommand);
+    connect(controls_[CtlSolve], &QPushButton::clicked, this, &MainWindow::solveCommand);
+    connect(controls_[CtlTop], &QPushButton::clicked, this, &MainWindow::topCommand);
+    connect(controls_[CtlStepBack], &QPushButton::clicked, this, &MainWindow::stepBackCommand);
+    connect(controls_[CtlPlay], &QPushButton::clicked, this, &MainWindow::playCommand);
+    connect(controls_[CtlStepForward], &QPushButton::clicked, this, &MainWindow::stepForwardCommand);
+    connect(controls_[CtlOption], &QPushButton::clicked, this, &MainWindow::optionCommand);
+    connect(lookIn_, &QPushButton::clicked, this, &MainWindow::lookInCommand);
+}
+
+QString MainWindow::statusText(int id) const {
+    const auto* l = findChild<QLabel*>(QStringLiteral("id%1").arg(id));
+    return l != nullptr ? l->text() : QString();
+}
+
+EnableState MainWindow::enableState() const {
+    EnableState s;
+    s.storesReady = storesReady_;
+    s.batch = batch_;
+    s.solving = solving_;
+    s.playing = playing_.load();
+    // While a run is on, the worker owns the level set and the trace; their rules do not apply then.
+    if (!batch_ && !solving_) {
+        s.levelTotal = set_.levelTotal();
+        s.levelNumber = set_.levelNumber();
+        s.levelState = shownState_;
+        s.solutionLength = engine_->trace.length;
+        s.moveIndex = view_.moveIndex();
+    }
+    return s;
+}
+
+void MainWindow::applyEnableRules() {
+    enabled_ = enableRules(enableState());
+    for (int c = 0; c < ControlCount; ++c) {
+        const bool on = enabled_[static_cast<std::size_t>(c)];
+        if (c == CtlLevelEdit)
+            levelEdit_->setEnabled(on);
+        else
+            controls_[static_cast<std::size_t>(c)]->setEnabled(on);
+    }
+}
+
+// ---- Loading and selecting levels.
+
+void MainWindow::sampleCommand() {
+    showSet(set_.loadSample());
+}
+
+void MainWindow::textCommand() {
+    TextDialog dialog(TextDialog::PasteMode, this);
+    if (dialogs_.runText(dialog) != QDialog::Accepted || !dialog.pasted()) return;
+    showSet(set_.loadPasted(dialog.pastedText()));
+}
+
+void MainWindow::fileCommand() {
+    const QString start = QString::fromStdString(cw::rememberedFolder(settings_.inputFile));
+    const QString chosen = dialogs_.openFile(this, QStringLiteral("Select File"), start);
+    if (chosen.isEmpty()) return;
+    const std::string path = chosen.toStdString();
+    cw::rememberInputFile(settingsFile_, path);
+    settings_.inputFile = cw::readSettings(settingsFile_).inputFile;
+    showSet(set_.loadFile(path));
+}
+
+void MainWindow::folderCommand() {
+    const QString start = QString::fromStdString(settings_.inputFolder);
+    const QString chosen = dialogs_.chooseFolder(this, start);
+    if (chosen.isEmpty()) return;
+    const std::string path = chosen.toStdString();
+    cw::rememberInputFolder(settingsFile_, path);
+    settings_.inputFolder = cw::readSettings(settingsFile_).inputFolder;
+    showSet(set_.loadFolder(path));
+}
+
+void MainWindow::prevCommand() {
+    if (set_.levelNumber() < 2) return;
+    set_.prevLevel();
+    levelChanged();
+}
+
+void MainWindow::goCommand() {
+    if (set_.levelTotal() < 1) return;
+    const int wanted = std::clamp(readNumber(levelEdit_->text(), 5), 1, set_.levelTotal());
+    set_.goTo(wanted);
+    levelChanged();
+}
+
+void MainWindow::nextCommand() {
+    if (set_.levelNumber() >= set_.levelTotal()) return;
+    set_.nextLevel();
+    levelChanged();
+}
+
+void MainWindow::showSet(bool loaded) {
+    applyEnableRules();
+    if (loaded) {
+        const QString name = QString::fromStdString(set_.levelSetName());
+        setLine_->setText(
+            set_.levelTotal() < 2 ? name : QStringLiteral("%1 (%2 levles)").arg(name).arg(set_.levelTotal()));
+        levelChanged();
+    } else {
+        setLine_->setText(QStringLiteral("Load Error!!"));
+        levelLine_->clear();
+        stateLine_->clear();
+        levelEdit_->clear();
+        shownState_ = 0;
+        resetRun();
+        view_.drawLoadError();
+    }
+    seconds_->setText(QStringLiteral("0 sec"));
+    moves_->clear();
+    pushes_->clear();
+    applyEnableRules();
+}
+
+void MainWindow::levelChanged() {
+    shownState_ = engine_->level.levelStatus;
+    showLevel();
+}
+
+void MainWindow::showLevel() {
+    if (set_.levelNumber() == 0) return;
+    const cw::Level& lv = engine_->level;
+    if (set_.levelSetName() == "Sample")
+        setLine_->setText(QStringLiteral("%1 (%2levels)   %3")
+                              .arg(QString::fromStdString(set_.levelSetName()))
+                              .arg(set_.levelTotal())
+                              .arg(QString::fromLatin1(set_.sampleLabel())));
+    levelEdit_->setText(QString::number(set_.levelNumber()));
+    levelLine_->setText(QString::asprintf("%4d [%2d*%2d(%3d)]", set_.levelNumber(), lv.boardWidth,
+                                          lv.boardHeight, lv.levelBoxCount));
+    stateLine_->setText(QString::fromLatin1(cw::stateText(shownState_)));
+    seconds_->setText(QStringLiteral("0 sec"));
+    moves_->clear();
+    pushes_->clear();
+    if (!batch_) {
+        solvedCount_->clear();
+        failedCount_->clear();
+        lookIn_->hide();
+    }
+    resetRun();
+    startsSolved_ = lv.levelStartsSolved;
+    updateProgress();
+    view_.drawLevelAtStart(lv, shownState_);
+    applyEnableRules();
+}
+
+void MainWindow::resetRun() {
+    cw::RunControl& c = engine_->control;
+    c.threadOneResult.store(0);
+    c.threadTwoResult.store(0);
+    c.threadOneStage.store(0);
+    c.runSeconds.store(0);
+    c.twoNodeCount.store(0);
+    c.orderNodeCount.store(0);
+    c.placeNodeCount.store(0);
+    c.meetNodeCount.store(0);
+    cw::Trace& t = engine_->trace;
+    t.length = 0;
+    t.moveCount = 0;
+    t.pushCount = 0;
+    t.traceOver = 0;
+    std::lock_guard lock(liveMutex_);
+    liveValid_ = false;
+}
+
+void MainWindow::updateProgress() {
+    barOne_->setValue(barPosition(barOneCount(engine_->control, startsSolved_), BarOneMax));
+    barTwo_->setValue(barPosition(barTwoCount(engine_->control), BarTwoMax));
+}
+
+// ---- Solving.
+
+void MainWindow::solveCommand() {
+    if (solving_) {
+        cancelAsked_ = true;
+        engine_->cancel();
+        return;
+    }
+    if (engine_->trace.length > 0) {
+        openResult();
+        return;
+    }
+    if (shownState_ != cw::ResReady || set_.levelNumber() == 0) return;
+    solving_ = true;
+    cancelAsked_ = false;
+    applyEnableRules();
+    controls_[CtlSolve]->setText(QStringLiteral("Cancel"));
+    cw::RunControl& c = engine_->control;
+    c.timeLimitSec = settings_.uTime;
+    const std::int64_t now = cw::nowSeconds();
+    c.runStartTime.store(now);
+    c.deadline.store(now + c.timeLimitSec);
+    timer_->start(ProgressIntervalMs);
+    startWorker(WorkerSolve);
+}
+
+void MainWindow::openResult() {
+    TextDialog dialog(TextDialog::ResultMode, this);
+    const cw::Trace& t = engine_->trace;
+    dialog.showResult(t.text(), t.traceOver != 0, t.moveCount, t.pushCount);
+    dialogs_.runText(dialog);
+}
+
+void MainWindow::tick() {
+    cw::RunControl& c = engine_->control;
+    // The driver clears the stop request as a run starts; a cancel asked just before is asked again.
+    if (cancelAsked_ && solving_ && !batch_) engine_->cancel();
+    const std::int64_t seconds = cw::nowSeconds() - c.runStartTime.load();
+    seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
+    {
+        std::unique_lock lock(liveMutex_);
+        if (liveValid_) {
+            const cw::Level level = liveLevel_;
+            const LiveSnapshot live = live_;
+            lock.unlock();
+            view_.drawLive(level, live);
+        }
+    }
+    updateProgress();
+}
+
+void MainWindow::copyLive() {
+    std::lock_guard lock(liveMutex_);
+    liveLevel_ = engine_->level;
+    live_.traceBoard = engine_->trace.traceBoard;
+    live_.tracePlayer = engine_->trace.tracePlayer;
+    const std::string_view moves = engine_->trace.text();
+    live_.lastLetter = moves.empty() ? 0 : moves.back();
+    liveValid_ = true;
+}
+
+void MainWindow::startWorker(int mode) {
+    if (worker_.joinable()) worker_.join(); // the last worker has handed over its end already
+    workerMode_ = mode;
+    workerEnded_.store(false);
+    worker_ = std::thread([this, mode] { workerBody(mode); });
+}
+
+void MainWindow::workerBody(int mode) {
+    if (mode == WorkerSolve) {
+        lastOutcome_.store(solve_ ? solve_(*engine_) : engine_->solveLevel());
+        copyLive();
+    } else {
+        runBatch();
+    }
+    onWindow([this] { runFinished(); });
+    workerEnded_.store(true);
+}
+
+void MainWindow::onWindow(const std::function<void()>& fn) {
+    QMetaObject::invokeMethod(
+        this, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+void MainWindow::runFinished() {
+    if (workerMode_ == WorkerSolve)
+        solveFinished();
+    else
+        batchFinished();
+}
+
+void MainWindow::solveFinished() {
+    timer_->stop();
+    solving_ = false;
+    cancelAsked_ = false;
+    controls_[CtlSolve]->setText(QStringLiteral("Solve"));
+    const int outcome = lastOutcome_.load();
+    cw::Trace& t = engine_->trace;
+    if (outcome != cw::ResSolved) {
+        t.length = 0;
+        t.moveCount = 0;
+        t.pushCount = 0;
+        t.traceOver = 0;
+    }
+    view_.top(engine_->level);
+    if (outcome == cw::ResSolved) updateMoveFields();
+    seconds_->setText(
+        QString::asprintf("%5lld sec", static_cast<long long>(engine_->control.runSeconds.load())));
+    updateProgress();
+    QThread::msleep(200);
+    applyEnableRules();
+    if (closing_) return;
+    if (outcome != cw::ResSolved)
+        dialogs_.warning(this, QString::fromLatin1(cw::warningText(outcome)));
+    else
+        openResult();
+    view_.top(engine_->level);
+}
+
+void MainWindow::updateMoveFields() {
+    const cw::Trace& t = engine_->trace;
+    moves_->setText(QStringLiteral("%1/%2m").arg(view_.moveIndex()).arg(t.moveCount));
+    pushes_->setText(QStringLiteral("%1/%2p").arg(view_.pushes()).arg(t.pushCount));
+}
+
+// ---- Trace viewer.
+
+void MainWindow::topCommand() {
+    view_.top(engine_->level);
+    updateMoveFields();
+    applyEnableRules();
+}
+
+void MainWindow::stepForwardCommand() {
+    if (view_.stepForward(engine_->level, engine_->trace.text())) updateMoveFields();
+    applyEnableRules();
+}
+
+void MainWindow::stepBackCommand() {
+    if (view_.stepBack(engine_->level, engine_->trace.text())) updateMoveFields();
+    applyEnableRules();
+}
+
+void MainWindow::playCommand() {
+    if (playing_.load()) {
+        stopPlaying();
+        return;
+    }
+    playing_.store(true);
+    applyEnableRules();
+    controls_[CtlPlay]->setText(QStringLiteral("Pause"));
+    playTimer_->start(PlayIntervalMs[std::clamp(settings_.speed, 0, 3)]);
+}
+
+void MainWindow::stopPlaying() {
+    playTimer_->stop();
+    playing_.store(false);
+    applyEnableRules();
+    controls_[CtlPlay]->setText(QStringLiteral("Play"));
+}
+
+void MainWindow::playTick() {
+    const std::string_view moves = engine_->trace.text();
+    if (!view_.stepForward(engine_->level, moves)) {
+        stopPlaying();
+        return;
+    }
+    updateMoveFields();
+    applyEnableRules();
+    if (static_cast<std::size_t>(view_.moveIndex()) >= moves.size()) stopPlaying();
+}
+
+// ---- Batch.
+
+void MainWindow::optionCommand() {
+    if (batch_) {
+        if (batchRun_) batchRun_->cancel();
+        return;
+    }
+    const OptionsContext context{set_.levelTotal() > 0, set_.levelSetName(), set_.levelTotal()};
+    OptionsDialog dialog(dialogs_, settingsFile_, settings_, resultPath_, context, this);
+    if (dialogs_.runOptions(dialog) != QDialog::Accepted || !dialog.batchRequested()) return;
+    resultFile_ = dialog.takeResultFile();
+    startBatch(dialog.rangeFrom(), dialog.rangeTo());
+}
+
+void MainWindow::lookInCommand() {
+    dialogs_.openPath(QString::fromStdString(resultPath_));
+}
+
+void MainWindow::startBatch(int first, int last) {
+    batch_ = true;
+    solving_ = true;
+    applyEnableRules();
+    controls_[CtlOption]->setText(QStringLiteral("Cancel"));
+    if (resultFile_) lookIn_->show();
+    solvedCount_->setText(QStringLiteral("0"));
+    failedCount_->setText(QStringLiteral("0"));
+    batchOptions_ = cw::BatchOptions{};
+    batchOptions_.first = first;
+    batchOptions_.last = last;
+    batchOptions_.playAfter = settings_.playAfter != 0;
+    batchOptions_.wTrace = settings_.wTrace != 0;
+    batchOptions_.timeLimitSec = settings_.uTime;
+    batchOptions_.output = resultFile_.get();
+    batchRun_ = std::make_unique<cw::BatchRun>(*engine_, set_);
+    timer_->start(ProgressIntervalMs);
+    startWorker(WorkerBatch);
+}
+
+// Worker thread: the batch loop, with every window change handed to the window thread.
+void MainWindow::runBatch() {
+    cw::BatchHooks hooks;
+    hooks.levelShown = [this](int) { onWindow([this] { levelChanged(); }); };
+    hooks.levelDone = [this](const cw::LevelReport& report) {
+        copyLive();
+        onWindow([this, &report] {
+            solvedCount_->setText(QString::number(report.solvedCount));
+            failedCount_->setText(QString::number(report.failedCount));
+            if (report.outcome == cw::ResCancel) view_.drawLevelAtStart(engine_->level, shownState_);
+        });
+    };
+    hooks.progressStart = [this] { onWindow([this] { timer_->start(ProgressIntervalMs); }); };
+    hooks.progressStop = [this] { onWindow([this] { timer_->stop(); }); };
+    hooks.playAfter = [this] {
+        onWindow([this] {
+            {
+                std::lock_guard lock(liveMutex_);
+                liveValid_ = false;
+            }
+            view_.top(engine_->level);
+            updateMoveFields();
+            playing_.store(true);
+            playTimer_->start(BatchPlayIntervalMs);
+        });
+        while (playing_.load() && !batchRun_->cancelRequested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        onWindow([this] {
+            playTimer_->stop();
+            playing_.store(false);
+        });
+    };
+    batchSummary_ = batchRun_->run(batchOptions_, hooks);
+    lastOutcome_.store(batchSummary_.lastOutcome);
+}
+
+void MainWindow::batchFinished() {
+    timer_->stop();
+    if (!playing_.load()) view_.drawLevelAtStart(engine_->level, shownState_);
+    playing_.store(false);
+    batch_ = false;
+    solving_ = false;
+    if (lastOutcome_.load() == cw::ResSolved) {
+        view_.top(engine_->level);
+        updateMoveFields();
+    }
+    applyEnableRules();
+    controls_[CtlOption]->setText(QStringLiteral("Option"));
+    const cw::LocalStamp& s = batchSummary_.start;
+    const cw::LocalStamp& f = batchSummary_.finish;
+    const bool cancelled = batchSummary_.lastOutcome == cw::ResCancel;
+    const QString text =
+        QString::asprintf(cancelled ? "  Batch is canceled.\n\n%4d/%02d/%02d %02d:%02d Start\n"
+                                      "%4d/%02d/%02d %02d:%02d Cancel\n"
+                                    : "  Batch is finished.\n\n%4d/%02d/%02d %02d:%02d Start\n"
+                                      "%4d/%02d/%02d %02d:%02d Finish\n",
+                          s.year, s.month, s.day, s.hour, s.minute, f.year, f.month, f.day, f.hour, f.minute);
+    batchRun_.reset();
+    resultFile_.reset();
+    if (!closing_) dialogs_.information(this, text);
+}
+
+} // namespace cwui

@@ -1,0 +1,154 @@
+#pragma once
+// The main window: level loader, level selector, solver, trace viewer and batch controls, the
+// worker thread that runs a solve (mode 1) or a batch (mode 2), and the progress timer.
+#include <QWidget>
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "batch/batch_run.h"
+#include "level/level_set.h"
+#include "level/settings_file.h"
+#include "solver/engine.h"
+#include "ui/board_view.h"
+#include "ui/enable_rules.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace cwui {
+
+class BoardWidget;
+class Dialogs;
+class NumberEdit;
+
+constexpr int WorkerSolve = 1;
+constexpr int WorkerBatch = 2;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Runs one level on the worker thread; the engine's own solveLevel unless replaced.
+    using SolveFunction = std::function<int(cw::Engine&)>;
+
+    explicit MainWindow(Dialogs& dialogs, SolveFunction solve = {}, QWidget* parent = nullptr);
+    // Cancels and waits for a running worker, frees the node stores and deletes the scratch text file.
+    ~MainWindow() override;
+
+    // Commands, in the order of the controls.
+    void sampleCommand();
+    void textCommand();
+    void fileCommand();
+    void folderCommand();
+    void prevCommand();
+    void goCommand();
+    void nextCommand();
+    void solveCommand();
+    void topCommand();
+    void stepBackCommand();
+    void playCommand();
+    void stepForwardCommand();
+    void optionCommand();
+    void lookInCommand();
+
+    // State, for tests and the screenshot.
+    cw::Engine& engine() { return *engine_; }
+    cw::LevelSet& levelSet() { return set_; }
+    const BoardView& boardView() const { return view_; }
+    const cw::Settings& settings() const { return settings_; }
+    const std::string& resultPath() const { return resultPath_; }
+    EnableTable enableTable() const { return enabled_; }
+    bool solving() const { return solving_; }
+    bool batchRunning() const { return batch_; }
+    bool playing() const { return playing_.load(); }
+    bool workerRunning() const { return worker_.joinable() && !workerEnded_.load(); }
+    int lastOutcome() const { return lastOutcome_.load(); }
+    QString statusText(int id) const; // text of a static control by its id, e.g. 1014 for the set line
+    // Applies the enable rules to a state the window is put in by hand (tests of the rule table).
+    void applyEnableRules();
+
+  private:
+    void buildControls();
+    void showSet(bool loaded);
+    void showLevel();
+    void levelChanged();
+    void resetRun();
+    void updateProgress();
+    void updateMoveFields();
+    void tick();
+    void playTick();
+    void stopPlaying();
+    void openResult();
+    void startWorker(int mode);
+    void workerBody(int mode);
+    void runBatch();
+    void runFinished();
+    void solveFinished();
+    void batchFinished();
+    void startBatch(int first, int last);
+    void copyLive();
+    EnableState enableState() const;
+    // Runs fn on the window thread and waits for it; used by the worker.
+    void onWindow(const std::function<void()>& fn);
+
+    Dialogs& dialogs_;
+    SolveFunction solve_;
+    std::unique_ptr<cw::Engine> engine_;
+    cw::LevelSet set_;
+    cw::SettingsFile settingsFile_;
+    cw::Settings settings_;
+    std::string resultPath_;
+    BoardView view_;
+
+    std::array<QPushButton*, ControlCount> controls_{};
+    NumberEdit* levelEdit_ = nullptr;
+    QPushButton* lookIn_ = nullptr;
+    QLabel* setLine_ = nullptr;
+    QLabel* levelLine_ = nullptr;
+    QLabel* stateLine_ = nullptr;
+    QLabel* seconds_ = nullptr;
+    QLabel* moves_ = nullptr;
+    QLabel* pushes_ = nullptr;
+    QLabel* solvedCount_ = nullptr;
+    QLabel* failedCount_ = nullptr;
+    QProgressBar* barOne_ = nullptr;
+    QProgressBar* barTwo_ = nullptr;
+    BoardWidget* board_ = nullptr;
+    QTimer* timer_ = nullptr;     // progress, 200 ms
+    QTimer* playTimer_ = nullptr; // trace viewer play
+
+    EnableTable enabled_{};
+    bool storesReady_ = false;
+    bool solving_ = false;
+    bool batch_ = false;
+    std::atomic<bool> playing_{false};
+    int shownState_ = 0;
+    int startsSolved_ = 0;
+    bool closing_ = false;
+    bool cancelAsked_ = false;
+
+    // Worker.
+    std::thread worker_;
+    std::atomic<bool> workerEnded_{true};
+    int workerMode_ = 0;
+    std::atomic<int> lastOutcome_{0};
+    std::unique_ptr<cw::BatchRun> batchRun_;
+    std::unique_ptr<cw::ResultFile> resultFile_;
+    cw::BatchOptions batchOptions_;
+    cw::BatchSummary batchSummary_;
+
+    // The last finished run's position, copied by the worker after the solver threads ended.
+    std::mutex liveMutex_;
+    cw::Level liveLevel_;
+    LiveSnapshot live_;
+    bool liveValid_ = false;
+};
+
+} // namespace cwui
