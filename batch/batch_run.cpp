@@ -44,7 +44,7 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
                 if (out != nullptr) out->append(cancelLineText());
                 break;
             }
-            resetShownLevel();
+            engine_.clearRun();
             if (hooks.levelShown) hooks.levelShown(set_.levelNumber());
             LevelReport report;
             int outcome = runLevel(report);
@@ -99,13 +99,7 @@ int BatchRun::runLevel(LevelReport& report) {
     const auto ended = std::chrono::steady_clock::now();
     report.outcome = outcome;
     report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
-    if (outcome == ResCancel) {
-        // A cancelled level keeps no solution.
-        engine_.trace.length = 0;
-        engine_.trace.moveCount = 0;
-        engine_.trace.pushCount = 0;
-        engine_.trace.traceOver = 0;
-    }
+    if (outcome == ResCancel) engine_.trace.clearText(); // a cancelled level keeps no solution
     fillReport(report);
     return outcome;
 }
@@ -130,24 +124,6 @@ void BatchRun::fillReport(LevelReport& report) const {
     report.solvedCount = control.solvedCount.load();
     report.failedCount = control.failedCount.load();
     report.skippedCount = control.skippedCount.load();
-}
-
-// What showing a level does to the run's state: no outcome, no solution, no progress yet.
-void BatchRun::resetShownLevel() {
-    RunControl& control = engine_.control;
-    control.threadOneResult.store(0);
-    control.threadTwoResult.store(0);
-    control.runSeconds.store(0);
-    control.solvedBy.store(0);
-    control.threadOneStage.store(0);
-    control.twoNodeCount.store(0);
-    control.orderNodeCount.store(0);
-    control.placeNodeCount.store(0);
-    control.meetNodeCount.store(0);
-    engine_.trace.length = 0;
-    engine_.trace.moveCount = 0;
-    engine_.trace.pushCount = 0;
-    engine_.trace.traceOver = 0;
 }
 
 bool BatchRun::atRangeEnd(int last) const {

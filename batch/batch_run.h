@@ -85,7 +85,6 @@ class BatchRun {
 
   private:
     int runLevel(LevelReport& report);
-    void resetShownLevel();
     void fillReport(LevelReport& report) const;
     bool atRangeEnd(int last) const;
 

@@ -18,6 +18,19 @@ Engine::Engine()
 
 Engine::~Engine() = default;
 
+void Engine::clearRun() {
+    control.threadOneResult.store(0);
+    control.threadTwoResult.store(0);
+    control.threadOneStage.store(0);
+    control.runSeconds.store(0);
+    control.solvedBy.store(0);
+    control.twoNodeCount.store(0);
+    control.orderNodeCount.store(0);
+    control.placeNodeCount.store(0);
+    control.meetNodeCount.store(0);
+    trace.clearText();
+}
+
 int Engine::solveLevel() {
     control.solvedBy.store(0);
     control.stopRequest.store(control.cancelHeld.load() ? 1 : 0);

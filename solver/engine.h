@@ -30,6 +30,9 @@ class Engine {
     // trace reset, goal rooms. Returns 1 when the threads must run, else the run's outcome.
     int prepareRun();
 
+    // Forgets the last run: no thread results, no progress, no solution (a level was just shown).
+    void clearRun();
+
     // Asks a running solveLevel to stop as the user's cancel (outcome 3).
     void cancel() { control.stopRequest.store(1, std::memory_order_relaxed); }
     // A cancel that every later run also sees at once, until releaseCancel(); a batch uses it so a

@@ -16,12 +16,16 @@ int directionOf(const Level& lv, int step) {
 
 } // namespace
 
-void Trace::reset(const Level& lv) {
+void Trace::clearText() {
     traceOver = 0;
     pushCount = 0;
     moveCount = 0;
     length = 0;
     solutionText[0] = '\0';
+}
+
+void Trace::reset(const Level& lv) {
+    clearText();
     traceBoard = lv.baseBoard;
     tracePlayer = lv.startPlayer;
 }

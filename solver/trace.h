@@ -26,6 +26,9 @@ class Trace {
     // the region of playerAfter. Returns 1 with the letters appended, 0 (nothing appended) if no way.
     int appendBoxMove(const Level& lv, int to, int playerAfter, int from);
 
+    // Empties the string and counters, keeping the board.
+    void clearText();
+
     // Adds one letter; past the limit the letter is dropped and traceOver is set.
     void appendLetter(char letter);
 
