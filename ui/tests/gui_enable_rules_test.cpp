@@ -12,7 +12,6 @@
 namespace {
 
 using cwui::EnableState;
-using cwui::EnableTable;
 
 // One row per state: the 14 flags as a string in control order
 // (Sample Text File Folder Prev Edit Go Next Solve Top <- Play -> Option).
@@ -40,12 +39,6 @@ EnableState with(EnableState s, bool batch, bool solving, bool playing) {
     return s;
 }
 
-std::string flags(const EnableTable& t) {
-    std::string out;
-    for (bool on : t) out += on ? '1' : '0';
-    return out;
-}
-
 TEST(EnableRules, TableOfStates) {
     EnableState noStores = ready(5, 2, 10, 3);
     noStores.storesReady = false;
@@ -66,7 +59,7 @@ TEST(EnableRules, TableOfStates) {
         {"solution in the middle", ready(5, 3, 10, 4), "11111111111111"},
         {"solution at its end", ready(5, 3, 10, 10), "11111111111001"},
     };
-    for (const Case& c : cases) EXPECT_EQ(flags(cwui::enableRules(c.state)), c.expected) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(cwuitest::flags(cwui::enableRules(c.state)), c.expected) << c.name;
 }
 
 TEST(EnableRules, WindowWithOneLevelSetDisablesTheSelector) {
@@ -84,7 +77,7 @@ TEST(EnableRules, WindowStartsWithOnlyTheLoadersAndOption) {
     cwui::ScriptedDialogs dialogs;
     cwui::MainWindow window(dialogs);
     ASSERT_TRUE(window.engine().stores.storesReady());
-    EXPECT_EQ(flags(window.enableTable()), "11110000000001");
+    EXPECT_EQ(cwuitest::flags(window.enableTable()), "11110000000001");
     EXPECT_EQ(window.statusText(1014), QStringLiteral("Levels are not loaded."));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Cratewise Ver7.3 by korrin (Aug/2021)"));
     EXPECT_FALSE(cwuitest::button(window, 1009)->isEnabled());

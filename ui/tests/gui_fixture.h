@@ -50,3 +50,16 @@ std::string levelText(std::initializer_list<const char*> lines);
 void pasteLevels(cwui::MainWindow& window, cwui::ScriptedDialogs& dialogs, const std::string& text);
 
 } // namespace cwuitest
+
+#include "ui/enable_rules.h"
+
+namespace cwuitest {
+
+// The enable table as a string of 0 and 1 in control order.
+inline std::string flags(const cwui::EnableTable& table) {
+    std::string out;
+    for (bool on : table) out += on ? '1' : '0';
+    return out;
+}
+
+} // namespace cwuitest
