@@ -100,7 +100,7 @@ MainWindow::~MainWindow() {
         // The worker hands its end to this thread and waits, so keep serving events until it is done.
         while (!workerEnded_.load()) {
             if (batchRun_) batchRun_->cancel();
-            engine_->cancel();
+            engine_->holdCancel();
             playing_.store(false);
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -348,20 +348,7 @@ void MainWindow::showLevel() {
 }
 
 void MainWindow::resetRun() {
-    cw::RunControl& c = engine_->control;
-    c.threadOneResult.store(0);
-    c.threadTwoResult.store(0);
-    c.threadOneStage.store(0);
-    c.runSeconds.store(0);
-    c.twoNodeCount.store(0);
-    c.orderNodeCount.store(0);
-    c.placeNodeCount.store(0);
-    c.meetNodeCount.store(0);
-    cw::Trace& t = engine_->trace;
-    t.length = 0;
-    t.moveCount = 0;
-    t.pushCount = 0;
-    t.traceOver = 0;
+    engine_->clearRun();
     std::lock_guard lock(liveMutex_);
     liveValid_ = false;
 }
@@ -375,8 +362,8 @@ void MainWindow::updateProgress() {
 
 void MainWindow::solveCommand() {
     if (solving_) {
-        cancelAsked_ = true;
-        engine_->cancel();
+        // Held until the run has ended, so a cancel just before the run starts is not lost.
+        engine_->holdCancel();
         return;
     }
     if (engine_->trace.length > 0) {
@@ -385,7 +372,6 @@ void MainWindow::solveCommand() {
     }
     if (shownState_ != cw::ResReady || set_.levelNumber() == 0) return;
     solving_ = true;
-    cancelAsked_ = false;
     applyEnableRules();
     controls_[CtlSolve]->setText(QStringLiteral("Cancel"));
     cw::RunControl& c = engine_->control;
@@ -406,8 +392,6 @@ void MainWindow::openResult() {
 
 void MainWindow::tick() {
     cw::RunControl& c = engine_->control;
-    // The driver clears the stop request as a run starts; a cancel asked just before is asked again.
-    if (cancelAsked_ && solving_ && !batch_) engine_->cancel();
     const std::int64_t seconds = cw::nowSeconds() - c.runStartTime.load();
     seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
     {
@@ -465,16 +449,11 @@ void MainWindow::runFinished() {
 void MainWindow::solveFinished() {
     timer_->stop();
     solving_ = false;
-    cancelAsked_ = false;
+    engine_->releaseCancel();
     controls_[CtlSolve]->setText(QStringLiteral("Solve"));
     const int outcome = lastOutcome_.load();
     cw::Trace& t = engine_->trace;
-    if (outcome != cw::ResSolved) {
-        t.length = 0;
-        t.moveCount = 0;
-        t.pushCount = 0;
-        t.traceOver = 0;
-    }
+    if (outcome != cw::ResSolved) t.clearText();
     view_.top(engine_->level);
     if (outcome == cw::ResSolved) updateMoveFields();
     seconds_->setText(

@@ -132,7 +132,6 @@ class MainWindow : public QWidget {
     int shownState_ = 0;
     int startsSolved_ = 0;
     bool closing_ = false;
-    bool cancelAsked_ = false;
 
     // Worker.
     std::thread worker_;
