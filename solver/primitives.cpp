@@ -6,25 +6,39 @@ namespace {
 
 using CellArray = std::array<int, MaxCells>;
 
-// Breadth-first flood over the free cells of board that do not carry `gen` in stamp yet. Stamps make
-// a fresh region per state without clearing the mark array. Returns the smallest cell entered.
-inline int floodStamp(const int* board, int* stamp, int gen, int start, const int* off, int* queue) {
-    stamp[start] = gen;
+// Breadth-first flood from `start`, which the caller has entered, over the free cells of board, trying
+// neighbours up, right, down, left. `enter(n, from)` enters a free neighbour and answers 0 (not new),
+// 1 (entered) or 2 (entered, and the flood may stop). Returns the number of cells entered.
+template <typename Enter>
+inline int flood(const int* board, const int* off, int* queue, int start, Enter&& enter) {
     queue[0] = start;
     int head = 0;
     int tail = 1;
-    int lowest = start;
     while (head < tail) {
         const int c = queue[head++];
         for (int d = 0; d < 4; ++d) {
             const int n = c + off[d];
-            if (board[n] == 0 && stamp[n] != gen) {
-                stamp[n] = gen;
-                queue[tail++] = n;
-                if (n < lowest) lowest = n;
-            }
+            if (board[n] != 0) continue;
+            const int e = enter(n, c);
+            if (e == 0) continue;
+            queue[tail++] = n;
+            if (e == 2) return tail;
         }
     }
+    return tail;
+}
+
+// Floods the cells that do not carry `gen` in stamp yet. Stamps make a fresh region per state without
+// clearing the mark array. Returns the smallest cell entered.
+inline int floodStamp(const int* board, int* stamp, int gen, int start, const int* off, int* queue) {
+    stamp[start] = gen;
+    int lowest = start;
+    flood(board, off, queue, start, [&](int n, int) {
+        if (stamp[n] == gen) return 0;
+        stamp[n] = gen;
+        if (n < lowest) lowest = n;
+        return 1;
+    });
     return lowest;
 }
 
@@ -35,29 +49,16 @@ inline void floodSides(const int* board, int* stamp, int gen, int start, int box
     int needed = 0;
     for (int d = 0; d < 4; ++d) needed += board[box + off[d]] == 0 ? 1 : 0;
     int found = 1;
-    if (found >= needed) {
-        stamp[start] = gen;
-        return;
-    }
-    const int width = off[2];
     stamp[start] = gen;
-    queue[0] = start;
-    int head = 0;
-    int tail = 1;
-    while (head < tail) {
-        const int c = queue[head++];
-        for (int d = 0; d < 4; ++d) {
-            const int n = c + off[d];
-            if (board[n] == 0 && stamp[n] != gen) {
-                stamp[n] = gen;
-                queue[tail++] = n;
-                const int delta = n - box;
-                if (delta == 1 || delta == -1 || delta == width || delta == -width) {
-                    if (++found >= needed) return;
-                }
-            }
-        }
-    }
+    if (found >= needed) return;
+    const int width = off[2];
+    flood(board, off, queue, start, [&](int n, int) {
+        if (stamp[n] == gen) return 0;
+        stamp[n] = gen;
+        const int delta = n - box;
+        const bool side = delta == 1 || delta == -1 || delta == width || delta == -width;
+        return side && ++found >= needed ? 2 : 1;
+    });
 }
 
 inline int sidesInRegion(const Level& lv, const int* stamp, int gen, int box) {
@@ -151,66 +152,37 @@ inline int freezeAxis(const Level& lv, int axis) {
 } // namespace
 
 int reachFill(const Level& lv, const int* board, int* mark, int start) {
-    const int* off = lv.dirOffset.data();
     CellArray queue;
     mark[start] = 1;
-    queue[0] = start;
-    int head = 0;
-    int tail = 1;
     int lowest = start;
-    while (head < tail) {
-        const int c = queue[head++];
-        for (int d = 0; d < 4; ++d) {
-            const int n = c + off[d];
-            if (board[n] == 0 && mark[n] == 0) {
-                mark[n] = 1;
-                queue[tail++] = n;
-                if (n < lowest) lowest = n;
-            }
-        }
-    }
+    flood(board, lv.dirOffset.data(), queue.data(), start, [&](int n, int) {
+        if (mark[n] != 0) return 0;
+        mark[n] = 1;
+        if (n < lowest) lowest = n;
+        return 1;
+    });
     return lowest;
 }
 
 int distanceFill(const Level& lv, const int* board, int* dist, int start) {
-    const int* off = lv.dirOffset.data();
     for (int i = 0; i < lv.cellCount; ++i) dist[i] = 0;
     CellArray queue;
     dist[start] = 1;
-    queue[0] = start;
-    int head = 0;
-    int tail = 1;
-    while (head < tail) {
-        const int c = queue[head++];
-        const int next = dist[c] + 1;
-        for (int d = 0; d < 4; ++d) {
-            const int n = c + off[d];
-            if (board[n] == 0 && dist[n] == 0) {
-                dist[n] = next;
-                queue[tail++] = n;
-            }
-        }
-    }
-    return tail;
+    return flood(board, lv.dirOffset.data(), queue.data(), start, [&](int n, int from) {
+        if (dist[n] != 0) return 0;
+        dist[n] = dist[from] + 1;
+        return 1;
+    });
 }
 
 void labelFill(const Level& lv, const int* twoBoard, int* label, int start, int value) {
-    const int* off = lv.dirOffset.data();
     CellArray queue;
     label[start] = value;
-    queue[0] = start;
-    int head = 0;
-    int tail = 1;
-    while (head < tail) {
-        const int c = queue[head++];
-        for (int d = 0; d < 4; ++d) {
-            const int n = c + off[d];
-            if (twoBoard[n] == 0 && label[n] == 0) {
-                label[n] = value;
-                queue[tail++] = n;
-            }
-        }
-    }
+    flood(twoBoard, lv.dirOffset.data(), queue.data(), start, [&](int n, int) {
+        if (label[n] != 0) return 0;
+        label[n] = value;
+        return 1;
+    });
 }
 
 int freezeTest(const Level& lv, int* board, int cell) {
