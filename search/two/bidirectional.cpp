@@ -173,6 +173,7 @@ int TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward
     for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
     const int player = reachFill(lv_, board, reachMark_.data(), t);
     if (forward && corralDeadlock(u, t, reachMark_.data()) != 0) return ResInternal;
+    const int knownAreas = forward ? corralAreas : -1;
 
     TwoNode* slot = twoFindNode(player);
     if (slot->player == 0) {
@@ -180,10 +181,10 @@ int TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward
         if (storeNode(slot, player, j, forward ? 2 : 1, parent, parent != nullptr) != ResSolved)
             return ResFailed;
         if (forward) {
-            forward_.append(slot, regionBonus(player));
+            forward_.append(slot, regionBonus(reachMark_.data(), knownAreas));
             for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
         } else {
-            backward_.append(slot, backwardPriority(player));
+            backward_.append(slot, backwardPriority(reachMark_.data()));
         }
         return ResInternal;
     }

@@ -24,6 +24,7 @@ int TwoSolver::corralDeadlock(int u, int t) {
 }
 
 int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
+    corralAreas = -1;
     const int cells = lv_.cellCount;
     const int* board = two_.threadTwoBoard.data();
     const auto& ring = lv_.ringOffset;
@@ -42,6 +43,7 @@ int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
     int next = 2;
     for (int c = 0; c < cells; c++)
         if (board[c] == Free && label[c] == 0) labelFill(lv_, board, label, c, next++);
+    corralAreas = next - 2;
 
     int areas[8];
     int areaCount = 0;

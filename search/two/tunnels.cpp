@@ -107,9 +107,21 @@ void TwoSolver::markTunnels() {
 
 int TwoSolver::regionBonus(int player) {
     const int cells = lv_.cellCount;
-    const int* board = two_.threadTwoBoard.data();
     for (int c = 0; c < cells; c++) label_[c] = 0;
-    labelFill(lv_, board, label_.data(), player, 1);
+    labelFill(lv_, two_.threadTwoBoard.data(), label_.data(), player, 1);
+    return bonusForOtherAreas();
+}
+
+int TwoSolver::regionBonus(const int* reach, int knownAreas) {
+    if (knownAreas >= 0) return knownAreas >= 4 ? 0 : 4 - knownAreas;
+    for (int c = 0; c < lv_.cellCount; c++) label_[c] = reach[c] != 0 ? 1 : 0;
+    return bonusForOtherAreas();
+}
+
+// With the player's area labelled 1 in label_, counts the other free areas, up to four.
+int TwoSolver::bonusForOtherAreas() {
+    const int cells = lv_.cellCount;
+    const int* board = two_.threadTwoBoard.data();
     int areas = 0;
     for (int c = 0; c < cells && areas < 4; c++)
         if (board[c] == Free && label_[c] == 0) labelFill(lv_, board, label_.data(), c, 2 + areas++);
@@ -117,11 +129,21 @@ int TwoSolver::regionBonus(int player) {
 }
 
 int TwoSolver::backwardPriority(int player) {
+    for (int c = 0; c < lv_.cellCount; c++) label_[c] = 0;
+    labelFill(lv_, two_.threadTwoBoard.data(), label_.data(), player, 1);
+    return tallyPriority() + bonusForOtherAreas();
+}
+
+int TwoSolver::backwardPriority(const int* reach) {
+    return tallyPriority() + regionBonus(reach, -1);
+}
+
+int TwoSolver::tallyPriority() const {
     std::int32_t sum = 0;
     for (int i = 0; i < two_.threadTwoBoxCount; i++) sum += twoBoxTally[two_.workBoxList[i]];
     int v = static_cast<int>(sum * twoTallyScale + 0.5);
     if (v >= 54) v = 53;
-    return v + regionBonus(player);
+    return v;
 }
 
 } // namespace cw

@@ -109,6 +109,10 @@ class TwoSolver {
     void markTunnels();
     int regionBonus(int player);
     int backwardPriority(int player);
+    // The same for the position on the board whose player region is marked non-zero in `reach`;
+    // knownAreas, when not negative, is the number of free areas outside it, already counted.
+    int regionBonus(const int* reach, int knownAreas);
+    int backwardPriority(const int* reach);
     Board noRest{};
     Board tunnelExit{};
     std::array<std::int32_t, MaxCells> twoBoxTally{};
@@ -118,6 +122,9 @@ class TwoSolver {
     int corralDeadlock(int u, int t);
     // The same with the player's reach from t already marked (non-zero) in `reach`.
     int corralDeadlock(int u, int t, const int* reach);
+    // Free areas the player cannot reach, as counted by the last corralDeadlock that labelled the
+    // board; -1 when it did not.
+    int corralAreas = -1;
     int packingMode = 0;
 
   private:
@@ -134,6 +141,8 @@ class TwoSolver {
     int expandPosition(TwoNode* parent, int player, int skip, bool forward);
     int tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
     void recordStartMove(int from, int to, int player);
+    int bonusForOtherAreas();
+    int tallyPriority() const;
     bool tunnelExitListed(int exit, int h) const;
     void addRoots();
 
