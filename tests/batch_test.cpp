@@ -38,13 +38,6 @@ std::string joined(const std::vector<std::string>& levels) {
     return text;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string header(int levelTotal, int timeLimitSec = 7) {
     return "# Cratewise Ver7.3 by korrin (Aug/2021)\n"
            "# LevelSetName: TextBox (" +
@@ -64,12 +57,9 @@ std::string summary(int solved, int failed, int skipped) {
 class BatchTest : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(testing::TempDir()) / "batch_test";
-        std::filesystem::create_directories(dir_);
-        resultPath_ = dir_ / "result.txt";
-        std::filesystem::remove_all(resultPath_);
+        resultPath_ = dir_.path() / "result.txt";
         engine_ = std::make_unique<cw::Engine>();
-        set_ = std::make_unique<cw::LevelSet>(engine_->level, (dir_ / "paste.txt").string());
+        set_ = std::make_unique<cw::LevelSet>(engine_->level, dir_.file("paste.txt"));
     }
 
     void load(const std::vector<std::string>& levels) {
@@ -88,9 +78,9 @@ class BatchTest : public testing::Test {
         return o;
     }
 
-    std::string result() const { return readFile(resultPath_); }
+    std::string result() const { return cwtest::readFile(resultPath_); }
 
-    std::filesystem::path dir_;
+    cwtest::ScratchDir dir_;
     std::filesystem::path resultPath_;
     std::unique_ptr<cw::Engine> engine_;
     std::unique_ptr<cw::LevelSet> set_;

@@ -34,37 +34,27 @@ Ran runCli(const std::string& arguments) {
     return ran;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class CliBatchTest : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(testing::TempDir()) / "cli_batch_test";
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        levels_ = dir_ / "three.txt";
+        levels_ = dir_.path() / "three.txt";
         std::ofstream(levels_) << cwtest::rows({"######", "#@$$.#", "######"}) << "\n"
                                << cwtest::rows({"#####", "#@* #", "#####"}) << "\n"
                                << cwtest::rows({"#####", "#$  #", "# @.#", "#####"});
         // Keep the program's own scratch files inside the test folder.
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
     }
 
     std::string levels() const { return levels_.string(); }
 
-    std::filesystem::path dir_;
+    cwtest::ScratchDir dir_;
     std::filesystem::path levels_;
 };
 
 TEST_F(CliBatchTest, BadRangesAreRefusedBeforeAnythingRuns) {
     const char* ranges[] = {"--from 0", "--from 4", "--to 4",          "--from 3 --to 2",
                             "--from x", "--to",     "--from 2 --to 0", "-t 0"};
-    const auto result = dir_ / "result.txt";
+    const auto result = dir_.path() / "result.txt";
     for (const char* range : ranges) {
         const Ran ran = runCli("batch " + levels() + " " + range + " -o " + result.string());
         EXPECT_EQ(ran.status, 2) << range;
@@ -73,9 +63,9 @@ TEST_F(CliBatchTest, BadRangesAreRefusedBeforeAnythingRuns) {
 }
 
 TEST_F(CliBatchTest, UnwritableResultFileIsRefused) {
-    const auto folder = dir_ / "a-folder";
+    const auto folder = dir_.path() / "a-folder";
     std::filesystem::create_directories(folder);
-    const std::string targets[] = {folder.string(), (dir_ / "missing" / "result.txt").string()};
+    const std::string targets[] = {folder.string(), (dir_.path() / "missing" / "result.txt").string()};
     for (const std::string& target : targets) {
         const Ran ran = runCli("batch " + levels() + " -o " + target);
         EXPECT_EQ(ran.status, 2) << target;
@@ -84,15 +74,15 @@ TEST_F(CliBatchTest, UnwritableResultFileIsRefused) {
 }
 
 TEST_F(CliBatchTest, WritesResultFileAndStatistics) {
-    const auto result = dir_ / "result.txt";
-    const auto stats = dir_ / "stats.csv";
+    const auto result = dir_.path() / "result.txt";
+    const auto stats = dir_.path() / "stats.csv";
     const Ran ran = runCli("batch " + levels() + " --from 2 -t 9 --trace -o " + result.string() +
                            " --stats " + stats.string());
     ASSERT_EQ(ran.status, 0);
     EXPECT_EQ(ran.out, "");
     // Dates are the local time of the run: mask them.
-    const std::string text =
-        std::regex_replace(readFile(result), std::regex("\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d"), "DATE");
+    const std::string text = std::regex_replace(cwtest::readFile(result),
+                                                std::regex("\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d"), "DATE");
     EXPECT_EQ(text, "# Cratewise Ver7.3 by korrin (Aug/2021)\n"
                     "# LevelSetName: three (3 levels)\n"
                     "# MaxSize [50*50(64)] Memory 3.5GB TimeLimit 9sec\n"
@@ -104,7 +94,7 @@ TEST_F(CliBatchTest, WritesResultFileAndStatistics) {
                     "# Solved:   1 levels         [DATE Finish]\n"
                     "# Failed:   0 levels\n"
                     "# Skiped:   1 levels\n");
-    const std::string csv = readFile(stats);
+    const std::string csv = cwtest::readFile(stats);
     const std::regex rows("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
                           "thread_one_nodes,thread_two_nodes\n"
                           "2,5,3,1,8,Solved,\\d+,0,0,0,0,0\n"

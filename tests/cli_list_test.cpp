@@ -25,32 +25,25 @@ struct CliRun {
 
 class CliList : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "cratewise-cli-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-
-    std::string file(const std::string& name) const { return dir_ + "/" + name; }
-
-    static std::string slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string file(const std::string& name) const { return dir_.file(name); }
+    // The file's path in single quotes, for the shell.
+    std::string quotedFile(const std::string& name) const {
+        std::string quoted = "'";
+        quoted += file(name);
+        quoted += '\'';
+        return quoted;
     }
 
     // Runs `cratewise list <args>` with the settings folder inside the temp dir.
     CliRun list(const std::string& args, const std::string& stdinFile = "/dev/null") const {
-        const std::string command = "XDG_CONFIG_HOME='" + dir_ + "/config' '" CRATEWISE_CLI "' list " + args +
-                                    " <'" + stdinFile + "' >'" + file("out.txt") + "' 2>'" + file("err.txt") +
-                                    "'";
+        const std::string command = "XDG_CONFIG_HOME='" + file("config") + "' '" CRATEWISE_CLI "' list " +
+                                    args + " <'" + stdinFile + "' >'" + file("out.txt") + "' 2>'" +
+                                    file("err.txt") + "'";
         CliRun run;
         const int raw = std::system(command.c_str());
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = slurp(file("out.txt"));
-        run.err = slurp(file("err.txt"));
+        run.out = cwtest::readFile(file("out.txt"));
+        run.err = cwtest::readFile(file("err.txt"));
         return run;
     }
 
@@ -59,7 +52,7 @@ class CliList : public ::testing::Test {
         out << text;
     }
 
-    std::string dir_;
+    cwtest::ScratchDir dir_;
 };
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -106,7 +99,7 @@ TEST_F(CliList, EveryStateText) {
                              rows({"#######", "#     #", "# $.@", "#######"}) + "\n" +
                              rows({"########", "#      #", "# $$$@ #", "# .... #", "########"});
     write("set.txt", text);
-    const CliRun run = list("'" + file("set.txt") + "'");
+    const CliRun run = list(quotedFile("set.txt"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "   1 [ 7* 4(  1)] Ready\n"
                        "   2 [51* 5(  1)] Size Over\n"
@@ -132,7 +125,7 @@ TEST_F(CliList, EveryStateText) {
     many.append(20, '#');
     many += '\n';
     write("many.txt", many);
-    EXPECT_EQ(list("'" + file("many.txt") + "'").out, "   1 [20*23( 65)] Boxes Over\n");
+    EXPECT_EQ(list(quotedFile("many.txt")).out, "   1 [20*23( 65)] Boxes Over\n");
 }
 
 TEST_F(CliList, StandardInputAndFolder) {
@@ -144,19 +137,19 @@ TEST_F(CliList, StandardInputAndFolder) {
 
     fs::create_directory(file("folder"));
     for (int n = 1; n <= 3; ++n) write("folder/lv0" + std::to_string(n) + ".txt", level);
-    const CliRun folder = list("'" + file("folder") + "'");
+    const CliRun folder = list(quotedFile("folder"));
     EXPECT_EQ(folder.status, 0);
     EXPECT_EQ(splitLines(folder.out).size(), 3u);
 }
 
 TEST_F(CliList, Failures) {
-    const CliRun missing = list("'" + file("missing.txt") + "'");
+    const CliRun missing = list(quotedFile("missing.txt"));
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(splitLines(missing.err).size(), 1u);
 
     write("words.txt", "no levels in here\n");
-    const CliRun empty = list("'" + file("words.txt") + "'");
+    const CliRun empty = list(quotedFile("words.txt"));
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.out, "");
     EXPECT_EQ(empty.err, "Levels are not loaded.\n");

@@ -79,22 +79,7 @@ Generated generate(int targetBytes, const std::string& eol, int commentBytes = 8
     return g;
 }
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "cratewise-levelset-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using TempDir = cwtest::ScratchDir;
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -171,7 +156,7 @@ TEST(LevelSet, TextsWithoutLevelsEmptyTheSet) {
     }
     EXPECT_FALSE(set.loadFile(dir.file("missing.txt")));
     EXPECT_EQ(set.levelNumber(), 0);
-    EXPECT_FALSE(set.loadFile(dir.path()));
+    EXPECT_FALSE(set.loadFile(dir.path().string()));
 }
 
 TEST(LevelSet, VerticalTabSplitsCrLfLevels) {
@@ -275,7 +260,8 @@ TEST(LevelSet, HugeLevelRunIsSkipped) {
     // A run of map lines larger than the window cannot be a level in memory; levels around it count.
     std::string text = makeLevel(0) + "\n";
     for (int i = 0; i < 400; ++i) text += std::string(40, '#') + "\n";
-    text += "\n" + makeLevel(1);
+    text += "\n";
+    text += makeLevel(1);
     TempDir dir;
     writeFile(dir.file("run.txt"), text);
     cw::Level level;
@@ -310,10 +296,10 @@ TEST(LevelSet, FolderPatterns) {
         }
         cw::Level level;
         cw::LevelSet set(level, dir.file("korrin.txt"));
-        ASSERT_TRUE(set.loadFolder(dir.path() + "/"));
+        ASSERT_TRUE(set.loadFolder(dir.path().string() + "/"));
         EXPECT_EQ(set.levelSource(), cw::SourceFolder);
-        EXPECT_EQ(set.folderPattern(), dir.path() + "/" + c.pattern);
-        EXPECT_EQ(set.levelSetName(), fs::path(dir.path()).filename().string());
+        EXPECT_EQ(set.folderPattern(), dir.path().string() + "/" + c.pattern);
+        EXPECT_EQ(set.levelSetName(), fs::path(dir.path().string()).filename().string());
         EXPECT_EQ(set.levelTotal(), 12);
         for (int n = 1; n <= 12; ++n) {
             EXPECT_EQ(set.levelNumber(), n);
@@ -338,7 +324,7 @@ TEST(LevelSet, FolderWithAGapCountsHighestButStepsToTheGap) {
     }
     cw::Level level;
     cw::LevelSet set(level, dir.file("korrin.txt"));
-    ASSERT_TRUE(set.loadFolder(dir.path()));
+    ASSERT_TRUE(set.loadFolder(dir.path().string()));
     EXPECT_EQ(set.levelTotal(), 120);
     set.goTo(120);
     EXPECT_EQ(set.levelNumber(), 40);
@@ -349,10 +335,10 @@ TEST(LevelSet, FoldersWithoutLevels) {
     TempDir dir;
     cw::Level level;
     cw::LevelSet set(level, dir.file("korrin.txt"));
-    EXPECT_FALSE(set.loadFolder(dir.path()));
+    EXPECT_FALSE(set.loadFolder(dir.path().string()));
     writeFile(dir.file("map1.txt"), "no level here\n");
     writeFile(dir.file("map2.txt"), makeLevel(0));
-    EXPECT_FALSE(set.loadFolder(dir.path()));
+    EXPECT_FALSE(set.loadFolder(dir.path().string()));
     EXPECT_EQ(set.levelNumber(), 0);
     EXPECT_FALSE(set.loadFolder(dir.file("absent")));
 }

@@ -8,23 +8,17 @@
 
 #include "batch/result_file.h"
 #include "solver/board.h"
+#include "tests/test_levels.h"
 
 namespace {
 
 const cw::LocalStamp start{2024, 3, 7, 9, 5};
 const cw::LocalStamp finish{2024, 12, 31, 23, 59};
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
+// A path in this test program's own scratch folder.
 std::filesystem::path scratch(const std::string& name) {
-    const auto dir = std::filesystem::path(testing::TempDir()) / "result_file_test";
-    std::filesystem::create_directories(dir);
-    const auto path = dir / name;
+    static const cwtest::ScratchDir dir;
+    const auto path = dir.path() / name;
     std::filesystem::remove_all(path);
     return path;
 }
@@ -103,7 +97,7 @@ TEST(ResultFile, HeaderTruncatesAndLaterWritesAppend) {
     EXPECT_TRUE(file.writeHeader("head\n"));
     EXPECT_TRUE(file.append("one\n"));
     EXPECT_TRUE(file.append(std::string("two\0bytes\xff\n", 11)));
-    EXPECT_EQ(readFile(path), std::string("head\none\ntwo\0bytes\xff\n", 20));
+    EXPECT_EQ(cwtest::readFile(path), std::string("head\none\ntwo\0bytes\xff\n", 20));
     EXPECT_EQ(file.lostCount(), 0);
 }
 
@@ -137,7 +131,7 @@ TEST(ResultFile, LostLinesAreReportedOnceAndWritingGoesOn) {
     // Once the file can be opened again, lines land again.
     std::filesystem::remove(path);
     EXPECT_TRUE(file.append("back\n"));
-    EXPECT_EQ(readFile(path), "back\n");
+    EXPECT_EQ(cwtest::readFile(path), "back\n");
     EXPECT_EQ(reports, 1);
 }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "level/settings_file.h"
+#include "tests/test_levels.h"
 
 namespace {
 
@@ -15,17 +16,11 @@ namespace fs = std::filesystem;
 
 // A fresh, empty folder for one test.
 fs::path freshFolder(const std::string& name) {
-    const fs::path dir = fs::path(testing::TempDir()) / "settings_file_test" / name;
+    static const cwtest::ScratchDir scratch;
+    const fs::path dir = scratch.path() / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void writeFile(const fs::path& path, const std::string& text) {
@@ -69,10 +64,10 @@ TEST(SettingsFile, OptionsRoundTripThroughAFreshFile) {
     EXPECT_EQ(back.outputFile, "/home/ann/results/*");
     EXPECT_EQ(back.inputFile, "/home/ann/levels/*");
     EXPECT_EQ(back.inputFolder, "/home/ann/levels/");
-    EXPECT_EQ(readFile(path), "[BATCH]\nPlayAfter=0\nOutput=1\nwTrace=1\n\n"
-                              "[OPTION]\nuTime=45\nSpeed=1\n\n"
-                              "[FILE]\nOutputFile=/home/ann/results/*\nInputFile=/home/ann/levels/*\n"
-                              "InputFolder=/home/ann/levels/\n");
+    EXPECT_EQ(cwtest::readFile(path), "[BATCH]\nPlayAfter=0\nOutput=1\nwTrace=1\n\n"
+                                      "[OPTION]\nuTime=45\nSpeed=1\n\n"
+                                      "[FILE]\nOutputFile=/home/ann/results/*\nInputFile=/home/ann/levels/*\n"
+                                      "InputFolder=/home/ann/levels/\n");
 }
 
 TEST(SettingsFile, WriteKeepsOtherSectionsKeysAndComments) {
@@ -94,23 +89,23 @@ TEST(SettingsFile, WriteKeepsOtherSectionsKeysAndComments) {
     ASSERT_TRUE(file.writeInt("OPTION", "uTime", 120));
     ASSERT_TRUE(file.writeInt("BATCH", "Output", 1));
     ASSERT_TRUE(file.writeString("FILE", "InputFile", "/data/*"));
-    EXPECT_EQ(readFile(path), "; written by hand\n"
-                              "[Window]\n"
-                              "Left=40\n"
-                              "\n"
-                              "[option]\n"
-                              "# time in seconds\n"
-                              "uTime=120\n"
-                              "Colour=blue\n"
-                              "\n"
-                              "[BATCH]\n"
-                              "Extra=yes\n"
-                              "\n"
-                              "trailing text without equals\n"
-                              "Output=1\n"
-                              "\n"
-                              "[FILE]\n"
-                              "InputFile=/data/*\n");
+    EXPECT_EQ(cwtest::readFile(path), "; written by hand\n"
+                                      "[Window]\n"
+                                      "Left=40\n"
+                                      "\n"
+                                      "[option]\n"
+                                      "# time in seconds\n"
+                                      "uTime=120\n"
+                                      "Colour=blue\n"
+                                      "\n"
+                                      "[BATCH]\n"
+                                      "Extra=yes\n"
+                                      "\n"
+                                      "trailing text without equals\n"
+                                      "Output=1\n"
+                                      "\n"
+                                      "[FILE]\n"
+                                      "InputFile=/data/*\n");
     EXPECT_EQ(file.readString("Window", "Left", ""), "40");
     EXPECT_EQ(file.readString("OPTION", "Colour", ""), "blue");
 }
@@ -120,7 +115,7 @@ TEST(SettingsFile, KeyGoesBeforeTheBlankLinesThatEndItsSection) {
     writeFile(path, "[BATCH]\r\nOutput=1\r\n\r\n[OPTION]\r\nSpeed=2\r\n");
     cw::SettingsFile file(path.string());
     ASSERT_TRUE(file.writeInt("BATCH", "wTrace", 1));
-    EXPECT_EQ(readFile(path), "[BATCH]\r\nOutput=1\r\nwTrace=1\r\n\r\n[OPTION]\r\nSpeed=2\r\n");
+    EXPECT_EQ(cwtest::readFile(path), "[BATCH]\r\nOutput=1\r\nwTrace=1\r\n\r\n[OPTION]\r\nSpeed=2\r\n");
     EXPECT_EQ(file.readInt("OPTION", "Speed", 0), 2);
 }
 
@@ -170,7 +165,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileAlone) {
     cw::SettingsFile file(path.string());
     EXPECT_FALSE(file.writeInt("OPTION", "uTime", 60));
     EXPECT_FALSE(cw::writeOptions(file, cw::Settings{}, "/r/out.txt"));
-    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(cwtest::readFile(path), old);
     EXPECT_TRUE(fs::is_directory(dir / "korrin.ini.tmp"));
 
     // A file inside a folder that does not exist is not created, nor is the folder.
@@ -190,7 +185,7 @@ TEST(SettingsFile, ReadOnlyFolderRefusesTheWrite) {
     cw::SettingsFile file(path.string());
     EXPECT_FALSE(file.writeInt("BATCH", "Output", 0));
     fs::permissions(dir, fs::perms::owner_all);
-    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(cwtest::readFile(path), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 

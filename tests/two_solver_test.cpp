@@ -95,7 +95,9 @@ struct TunnelCase {
     std::vector<int> open;   // columns of the run left as resting places
 };
 
-void PrintTo(const TunnelCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TunnelCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TunnelTest : public TwoFixture, public ::testing::WithParamInterface<TunnelCase> {};
 
@@ -210,7 +212,8 @@ TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
 
 TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
     auto engine = std::make_unique<cw::Engine>();
-    cw::LevelSet set(engine->level, ::testing::TempDir() + "/cratewise-paste.txt");
+    const cwtest::ScratchDir dir;
+    cw::LevelSet set(engine->level, dir.file("paste.txt"));
     ASSERT_TRUE(set.loadSample());
     ASSERT_EQ(set.levelTotal(), cw::SampleLevelCount);
     for (int n = 1; n <= cw::SampleLevelCount; n++) {
