@@ -200,7 +200,7 @@ void Engine::threadOneBody() {
     stores.zeroStoreOne();
     control.meetNodeCount.store(0);
     r = threadOne_->fullSearch();
-    finish(r == ResSolved || r == ResTimeout ? r : (r == ResReady ? ResFailed : r));
+    finish(r == ResReady ? ResFailed : r); // 1 would read as "still running" to the driver
 }
 
 void Engine::threadTwoBody() {
