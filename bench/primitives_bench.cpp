@@ -59,7 +59,7 @@ int main() {
     cw::Board mark{};
     const double reach = callsPerSecond([&] {
         for (int c = 0; c < lv->cellCount; ++c) mark[c] = 0;
-        sink += cw::reachFill(*lv, pos->searchBoard.data(), mark.data(), lv->startPlayer);
+        sink += cw::reachFill(*lv, pos->searchBoard.data(), mark.data(), pos->searchPlayer);
     });
 
     cw::Board board = pos->searchBoard;

@@ -85,6 +85,9 @@ struct ThreadTwoCopies {
     std::array<std::uint32_t, MaxCells> pushMask32{};
     std::array<std::uint32_t, MaxCells> pullMask32{};
     int threadTwoBoxCount = 0;
+    // The prepared player cell: the analysis may have walled the start cell in and moved the player
+    // out of a dead end, so thread two floods its start area from here, never from startPlayer.
+    int threadTwoPlayer = 0;
     std::array<int, MaxBoxes> threadTwoGoalList{};
     std::array<int, MaxBoxes> workBoxList{};
     std::array<int, MaxBoxes> startBoxList{};

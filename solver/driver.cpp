@@ -77,6 +77,7 @@ void copyForThreadTwo(const SearchPosition& pos, ThreadTwoCopies& two) {
         two.pushMask32[c] = static_cast<std::uint32_t>(pos.pushMask[c]);
     }
     two.threadTwoBoxCount = pos.boxCount;
+    two.threadTwoPlayer = pos.searchPlayer;
     two.threadTwoGoalList = pos.goalList;
     two.workBoxList = pos.boxList;
     two.startBoxList = pos.boxList;

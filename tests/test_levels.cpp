@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +18,93 @@ std::string rows(std::initializer_list<const char*> lines) {
         text += '\n';
     }
     return text;
+}
+
+std::string rows(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+std::vector<std::string> symmetry(const std::vector<std::string>& lines, int k) {
+    std::size_t width = 0;
+    for (const std::string& line : lines) width = std::max(width, line.size());
+    std::vector<std::string> grid;
+    for (const std::string& line : lines) grid.push_back(line + std::string(width - line.size(), ' '));
+    if (k >= 4)
+        for (std::string& line : grid) std::reverse(line.begin(), line.end());
+    for (int turn = 0; turn < k % 4; turn++) {
+        std::vector<std::string> turned(grid.empty() ? 0 : grid[0].size(), std::string(grid.size(), ' '));
+        for (std::size_t r = 0; r < grid.size(); r++)
+            for (std::size_t c = 0; c < grid[r].size(); c++) turned[c][grid.size() - 1 - r] = grid[r][c];
+        grid = turned;
+    }
+    return grid;
+}
+
+std::string replayFault(const std::string& levelText, std::string_view moves) {
+    std::vector<std::string> grid;
+    std::istringstream in(levelText);
+    for (std::string line; std::getline(in, line);)
+        if (line.find('#') != std::string::npos) grid.push_back(line);
+    int pr = -1, pc = -1;
+    for (int r = 0; r < static_cast<int>(grid.size()); r++)
+        for (int c = 0; c < static_cast<int>(grid[r].size()); c++)
+            if (grid[r][c] == '@' || grid[r][c] == '+') {
+                pr = r;
+                pc = c;
+            }
+    if (pr < 0) return "no player";
+    auto at = [&](int r, int c) -> char {
+        if (r < 0 || r >= static_cast<int>(grid.size()) || c < 0 || c >= static_cast<int>(grid[r].size()))
+            return '#';
+        return grid[r][c];
+    };
+    auto hasBox = [](char ch) { return ch == '$' || ch == '*'; };
+    auto isGoal = [](char ch) { return ch == '.' || ch == '*' || ch == '+'; };
+    auto isFree = [&](char ch) { return ch == ' ' || ch == '-' || ch == '_' || ch == '.'; };
+    auto put = [&](int r, int c, bool box, bool player) {
+        const bool goal = isGoal(grid[r][c]);
+        grid[r][c] = box ? (goal ? '*' : '$') : player ? (goal ? '+' : '@') : (goal ? '.' : ' ');
+    };
+    const std::string letters = "urdl";
+    const int dr[4] = {-1, 0, 1, 0}, dc[4] = {0, 1, 0, -1};
+    for (std::size_t i = 0; i < moves.size(); i++) {
+        const char letter = moves[i];
+        const auto d = letters.find(static_cast<char>(std::tolower(static_cast<unsigned char>(letter))));
+        const std::string where = "letter " + std::to_string(i + 1) + " '" + letter + "': ";
+        if (d == std::string::npos) return where + "not a move";
+        const bool push = std::isupper(static_cast<unsigned char>(letter)) != 0;
+        const int nr = pr + dr[d], nc = pc + dc[d];
+        if (push) {
+            if (!hasBox(at(nr, nc))) return where + "no box to push";
+            if (!isFree(at(nr + dr[d], nc + dc[d]))) return where + "box blocked";
+            put(nr + dr[d], nc + dc[d], true, false);
+        } else if (!isFree(at(nr, nc))) {
+            return where + "walk into a wall or box";
+        }
+        put(pr, pc, false, false);
+        put(nr, nc, false, true);
+        pr = nr;
+        pc = nc;
+    }
+    for (const std::string& line : grid)
+        if (line.find('$') != std::string::npos) return "a box is not on a goal at the end";
+    return "";
+}
+
+std::string nthLevel(const std::string& text, int n) {
+    std::istringstream in(text);
+    std::string level;
+    int count = 0;
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        const bool map = line.find('#') != std::string::npos;
+        if (map && !inside) count++;
+        inside = map;
+        if (map && count == n) level += line + "\n";
+    }
+    return level;
 }
 
 int load(cw::Level& level, std::string text) {

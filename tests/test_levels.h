@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "solver/board.h"
 
@@ -10,6 +12,21 @@ namespace cwtest {
 
 // Joins rows with LF, each row ended by LF.
 std::string rows(std::initializer_list<const char*> lines);
+
+// Joins rows with LF, each row ended by LF.
+std::string rows(const std::vector<std::string>& lines);
+
+// The level turned by k quarter turns clockwise (k = 0..3), mirrored left to right first for k = 4..7:
+// the eight symmetries of the square. Short rows are padded with spaces first.
+std::vector<std::string> symmetry(const std::vector<std::string>& lines, int k);
+
+// Replays a move string on level text (its map lines are the lines holding a '#'), with rules of its
+// own, apart from the engine: every letter must be a walk onto a free cell or a push of a box onto a
+// free cell, and at the end every box must stand on a goal. Empty when it solves, else the reason.
+std::string replayFault(const std::string& levelText, std::string_view moves);
+
+// The n-th level (from 1) of a text of several: its n-th run of lines that hold a '#'.
+std::string nthLevel(const std::string& text, int n);
 
 // Parses the text in full into the level and returns the verdict.
 int load(cw::Level& level, std::string text);

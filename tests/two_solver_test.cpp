@@ -195,19 +195,18 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
         engine->control.timeLimitSec = 10;
         EXPECT_EQ(engine->solveLevel(), cw::ResSolved) << text;
         EXPECT_EQ(engine->control.solvedBy.load(), 3);
-        EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1);
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
         EXPECT_LE(engine->control.twoNodeCount.load(), c.maxNodes) << text;
     }
 }
 
 TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
     auto engine = std::make_unique<cw::Engine>();
-    ASSERT_EQ(
-        cwtest::load(engine->level, rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"})),
-        cw::ResReady);
+    const std::string text = rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"});
+    ASSERT_EQ(cwtest::load(engine->level, text), cw::ResReady);
     engine->control.timeLimitSec = 10;
     ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
-    EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1);
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
 }
 
 TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
@@ -220,7 +219,8 @@ TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
         set.goTo(n);
         engine->control.timeLimitSec = 60;
         EXPECT_EQ(engine->solveLevel(), cw::ResSolved) << "sample level " << n;
-        EXPECT_EQ(cw::replayCheck(engine->level, engine->trace.text()), 1) << "sample level " << n;
+        EXPECT_EQ(cwtest::replayFault(cwtest::nthLevel(cw::sampleSetText(), n), engine->trace.text()), "")
+            << "sample level " << n;
         EXPECT_GT(engine->trace.pushCount, 0);
     }
 }

@@ -23,6 +23,7 @@ int TwoSolver::twoBidirectionalSolve() {
     int* board = two_.threadTwoBoard.data();
 
     markTunnels();
+    backwardPruned_ = false;
     resetHandoff();
     twoClearStore();
     forward_.clear();
@@ -47,7 +48,7 @@ int TwoSolver::twoBidirectionalSolve() {
         board[two_.workBoxList[i]] = BoxOn;
     }
     for (int c = 0; c < cells; c++) mark_[c] = 0;
-    const int f = reachFill(lv_, board, mark_.data(), lv_.startPlayer);
+    const int f = reachFill(lv_, board, mark_.data(), two_.threadTwoPlayer);
     int r = expandStart(f);
     clearBoxes();
     if (r == ResSolved) return ResSolved;
@@ -66,6 +67,7 @@ int TwoSolver::twoBidirectionalSolve() {
         r = twoExpandBackward();
         if (r == ResInternal) continue;
         if (r == ResSolved) recordBackwardChain();
+        if (r == ResImpossible) return backwardRanDry();
         return r;
     }
 }
@@ -85,6 +87,28 @@ void TwoSolver::addRoots() {
         storeNode(slot, p, n, 1, nullptr, false); // roots are stored whatever the node limit
         backward_.append(slot, 0);
     }
+}
+
+// The backward queue is empty, so every position the backward search can reach is stored. Without a
+// pruned pull that is every position from which the solved position can be reached: the level is
+// impossible unless the start is among them, and then its backward chain is the solution.
+int TwoSolver::backwardRanDry() {
+    const int n = two_.threadTwoBoxCount;
+    for (int i = 0; i < n; i++) {
+        two_.workBoxList[i] = two_.startBoxList[i];
+        two_.threadTwoBoard[two_.workBoxList[i]] = BoxOn;
+    }
+    for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
+    const int f = reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), two_.threadTwoPlayer);
+    TwoNode* start = twoFindNode(f);
+    int result = backwardPruned_ ? ResFailed : ResImpossible;
+    if (start->player != 0 && start->side == 1) {
+        twoMeetNode_ = start;
+        recordBackwardChain();
+        result = ResSolved;
+    }
+    clearBoxes();
+    return result;
 }
 
 void TwoSolver::loadNode(const TwoNode* node) {
@@ -148,8 +172,12 @@ int TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forwar
         board[b] = Free;
         for (int l = 1; l < h && result == ResInternal; l++) {
             const int u = cells[l];
-            if (masks[u] == 0 || noRest[u] == 1) continue;
-            if (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h)) continue;
+            if (masks[u] == 0) continue;
+            if (noRest[u] == 1 || (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h))) {
+                // The tunnel rules are heuristics: a backward search they pruned proves nothing.
+                if (!forward) backwardPruned_ = true;
+                continue;
+            }
             two_.workBoxList[j] = u;
             board[u] = BoxOn;
             result = tryMove(parent, j, b, u, players[l], forward);

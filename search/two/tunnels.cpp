@@ -77,7 +77,9 @@ void TwoSolver::markTunnels() {
     for (int r = 1; r < h - 1; r++)
         for (int col = 1; col < w - 1; col++) {
             const int x = r * w + col;
-            if (wall(x)) continue;
+            // A goal is a resting place in its own right: a box that stops there must never be
+            // skipped in favour of a tunnel end that may be dead.
+            if (wall(x) || goals[x] == 1) continue;
             int walls = 0, wallDir = -1;
             for (int d = 0; d < 4; d++)
                 if (wall(x + lv_.dirOffset[d])) {

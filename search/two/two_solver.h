@@ -86,8 +86,9 @@ class TwoSolver {
     TwoSolver(const Level& level, ThreadTwoCopies& two, const GoalRooms& rooms, RunControl& control,
               NodeStores& stores);
 
-    // 8 solved (hand-off filled), 7 the backward search ran dry (no solution exists), 9 store not ready
-    // or table full, 10 stopped.
+    // 8 solved (hand-off filled), 7 proven impossible (the backward search ran dry with no pull
+    // pruned by a heuristic, and never reached the start), 9 store not ready, table full or a pruned
+    // backward search ran dry, 10 stopped.
     int twoBidirectionalSolve();
 
     // Node table.
@@ -145,6 +146,7 @@ class TwoSolver {
     int tallyPriority() const;
     bool tunnelExitListed(int exit, int h) const;
     void addRoots();
+    int backwardRanDry();
 
     int corralSearch(int t, int a, int b);
     int corralLookup(int p);
@@ -159,6 +161,7 @@ class TwoSolver {
     CorralRecord* cache_ = nullptr;
     int nodeCount_ = 0;
     TwoNode* twoMeetNode_ = nullptr;
+    bool backwardPruned_ = false; // a backward pull was skipped by a tunnel rule this run
     BucketQueue<TwoNode, TwoQueueBuckets> forward_;
     BucketQueue<TwoNode, TwoQueueBuckets> backward_;
 
