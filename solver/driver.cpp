@@ -42,7 +42,7 @@ int Engine::solveLevel() {
         runThreads();
         result = decide();
         control.stopRequest.store(0);
-        control.runSeconds.store(nowSeconds() - control.runStartTime.load());
+        control.runSeconds.store(control.elapsedSeconds());
     }
     if (result == ResSolved && !replayCheck(level, trace.text())) result = ResTraceMiss;
     control.runResult.store(result);
@@ -55,9 +55,7 @@ int Engine::solveLevel() {
 int Engine::prepareRun() {
     control.threadOneResult.store(0);
     control.threadTwoResult.store(0);
-    const std::int64_t now = nowSeconds();
-    control.runStartTime.store(now);
-    control.deadline.store(now + control.timeLimitSec);
+    control.startClock();
     fillDeadEnds(level);
     const int prepared = prepareSearch(level, pos, level.baseBoard.data(), level.startPlayer, driverScratch_);
     copyForThreadTwo(pos, two);
@@ -101,7 +99,7 @@ void Engine::runThreads() {
     while (control.threadOneResult.load() == ResReady || control.threadTwoResult.load() == ResReady) {
         if (control.threadOneResult.load() == ResSolved || control.threadTwoResult.load() == ResSolved)
             control.stopRequest.store(2);
-        if (nowSeconds() >= control.deadline.load()) control.stopRequest.store(2);
+        if (control.pastDeadline()) control.stopRequest.store(2);
         int idle = 0;
         if (control.cancelHeld.load()) control.stopRequest.compare_exchange_strong(idle, 1);
         ended.wait_for(lock, std::chrono::milliseconds(100));
@@ -164,7 +162,7 @@ void Engine::threadOneBody() {
     threadOne_->resetRun();
     control.threadOneStage.store(0);
     auto finish = [&](int r) {
-        control.runSeconds.store(nowSeconds() - control.runStartTime.load());
+        control.runSeconds.store(control.elapsedSeconds());
         if (r == ResSolved) {
             control.solvedBy.store(1);
             control.threadOneResult.store(ResSolved);
@@ -182,7 +180,7 @@ void Engine::threadOneBody() {
     control.threadOneStage.store(1);
     if (threadOne_->meetState == 1) {
         r = 1;
-        while (!control.stopped(nowSeconds())) {
+        while (!control.stopped()) {
             r = threadOne_->meetExpandBackward();
             if (r == 1) r = threadOne_->meetExpandBackward();
             if (r == 1) r = threadOne_->meetExpandForward();
@@ -195,7 +193,7 @@ void Engine::threadOneBody() {
         }
         if (r == ResSolved || r == ResTimeout) return finish(r);
     }
-    control.runSeconds.store(nowSeconds() - control.runStartTime.load());
+    control.runSeconds.store(control.elapsedSeconds());
 
     control.threadOneStage.store(2);
     stores.zeroStoreOne();

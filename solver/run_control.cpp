@@ -4,9 +4,9 @@
 
 namespace cw {
 
-std::int64_t nowSeconds() {
+std::int64_t nowMs() {
     using namespace std::chrono;
-    return duration_cast<seconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace cw

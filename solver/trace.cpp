@@ -150,7 +150,7 @@ int replayCheck(const Level& lv, std::string_view moves) {
         const int next = player + lv.dirOffset[dir];
         if (next < 0 || next >= lv.cellCount || cells[next] == CellWall) return 0;
         if (cells[next] & CellBox) {
-            if (!push) break; // a walk into a box ends the replay; the position reached decides
+            if (!push) return 0; // a walk into a box is no move
             const int beyond = next + lv.dirOffset[dir];
             if (beyond < 0 || beyond >= lv.cellCount || (cells[beyond] & (CellWall | CellBox | CellOutside)))
                 return 0;

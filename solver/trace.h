@@ -62,7 +62,8 @@ class Trace {
     std::vector<int> chain_;
 };
 
-// 1 if the move string replayed from the level's start leaves every box on a goal, else 0.
+// 1 if every letter of the move string is a legal walk or push from the level's start on and the
+// position after the last letter has every box on a goal, else 0.
 int replayCheck(const Level& lv, std::string_view moves);
 
 } // namespace cw

@@ -82,32 +82,40 @@ TEST_F(TraceFixture, LetterLimitDropsTheRestButCountsGoOn) {
     EXPECT_EQ(trace->solutionText[149'999], '\0');
 }
 
+// The engine's replay and the tests' own replay judge the same strings alike.
 TEST(ReplayCheck, JudgesHandWrittenMoveStrings) {
     auto level = std::make_unique<cw::Level>();
-    ASSERT_EQ(load(*level, rows({"#######", "#@ $ .#", "#  #  #", "#######"})), cw::ResReady);
+    const std::string text = rows({"#######", "#@ $ .#", "#  #  #", "#######"});
+    ASSERT_EQ(load(*level, text), cw::ResReady);
     struct Case {
         const char* moves;
         int verdict;
     };
     const Case cases[] = {
-        {"rRR", 1},   // walk, two pushes onto the goal
-        {"rR", 0},    // box short of the goal
-        {"rRRR", 0},  // pushing the box into the wall
-        {"R", 0},     // a push letter with no box ahead
-        {"rRRlL", 0}, // pulling is no move: push letter into a free cell
-        {"rrR", 0},   // walking into the box ends the replay with the box off its goal
-        {"lx", 0},    // a wall, and no such letter
-        {"", 0},      // the level does not start solved
-        {"drR", 0},   // a push letter into the wall piece below the corridor
+        {"rRR", 1},      // walk, two pushes onto the goal
+        {"rR", 0},       // box short of the goal
+        {"rRRR", 0},     // pushing the box into the wall
+        {"R", 0},        // a push letter with no box ahead
+        {"rRRlL", 0},    // pulling is no move: push letter into a free cell
+        {"rrR", 0},      // walking into the box is no move
+        {"rRRr", 0},     // solved, then a walk into the box
+        {"rRRrllll", 0}, // letters after an illegal walk do not count either
+        {"lx", 0},       // a wall, and no such letter
+        {"", 0},         // the level does not start solved
+        {"drR", 0},      // a push letter into the wall piece below the corridor
     };
-    for (const Case& c : cases) EXPECT_EQ(cw::replayCheck(*level, c.moves), c.verdict) << c.moves;
+    for (const Case& c : cases) {
+        EXPECT_EQ(cw::replayCheck(*level, c.moves), c.verdict) << c.moves;
+        EXPECT_EQ(cwtest::replayFault(text, c.moves).empty(), c.verdict == 1) << c.moves;
+    }
 }
 
 TEST(ReplayCheck, EmptyStringSolvesALevelThatStartsSolved) {
     auto level = std::make_unique<cw::Level>();
     ASSERT_EQ(load(*level, rows({"######", "#@ * #", "#  * #", "######"})), cw::ResReady);
     EXPECT_EQ(cw::replayCheck(*level, ""), 1);
-    EXPECT_EQ(cw::replayCheck(*level, "rr"), 1); // walking into a box stops the replay, still solved
+    EXPECT_EQ(cw::replayCheck(*level, "r"), 1);
+    EXPECT_EQ(cw::replayCheck(*level, "rr"), 0); // the second letter walks into a box
 }
 
 } // namespace

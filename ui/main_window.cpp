@@ -376,9 +376,7 @@ void MainWindow::solveCommand() {
     controls_[CtlSolve]->setText(QStringLiteral("Cancel"));
     cw::RunControl& c = engine_->control;
     c.timeLimitSec = settings_.uTime;
-    const std::int64_t now = cw::nowSeconds();
-    c.runStartTime.store(now);
-    c.deadline.store(now + c.timeLimitSec);
+    c.startClock();
     timer_->start(ProgressIntervalMs);
     startWorker(WorkerSolve);
 }
@@ -392,7 +390,7 @@ void MainWindow::openResult() {
 
 void MainWindow::tick() {
     cw::RunControl& c = engine_->control;
-    const std::int64_t seconds = cw::nowSeconds() - c.runStartTime.load();
+    const std::int64_t seconds = c.elapsedSeconds();
     seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
     {
         std::unique_lock lock(liveMutex_);

@@ -7,7 +7,7 @@ namespace cw {
 namespace {
 
 bool pastDeadline(const RunControl& control) {
-    return nowSeconds() > control.deadline.load(std::memory_order_relaxed);
+    return control.pastDeadline();
 }
 
 bool stopRequested(const RunControl& control) {

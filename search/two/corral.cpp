@@ -124,7 +124,7 @@ int TwoSolver::corralSearch(int t, int a, int b) {
     if (corralBudget_ >= CorralBudgetLimit) return 0;
 
     while (control_.stopRequest.load(std::memory_order_relaxed) == 0) {
-        if (nowSeconds() >= control_.deadline.load(std::memory_order_relaxed)) return ResTimeout;
+        if (control_.pastDeadline()) return ResTimeout;
         CorralRecord* rec = corralQueue_.take();
         if (rec == nullptr) {
             root->verdict = 2;
