@@ -49,6 +49,7 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
             LevelReport report;
             int outcome = runLevel(report);
             summary.levelsRun++;
+            summary.lastLevel = set_.levelNumber();
             if (out != nullptr) {
                 if (outcome == ResCancel) {
                     out->append(cancelLineText());

@@ -60,6 +60,8 @@ struct BatchSummary {
     LocalStamp start;
     LocalStamp finish;
     int levelsRun = 0;
+    int lastLevel = 0; // number of the last level run (or cancelled); below the range's end when
+                       // stepping could not go on
     int lastOutcome = 0;
     bool cancelled = false;
     int solvedCount = 0;

@@ -1,31 +1,30 @@
 // `cratewise batch`: solves a range of levels one after another, writes the result file to a path or
 // to standard output, and optionally one statistics row per level.
-#include <pthread.h>
-#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "batch/batch_run.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/load_set.h"
 #include "cli/options.h"
+#include "cli/usage.h"
 #include "level/level_set.h"
-#include "level/settings_folder.h"
 #include "solver/engine.h"
 
 namespace cwcli {
 
 namespace {
-
-constexpr int ExitInterrupted = 130;
 
 struct BatchArgs {
     std::string source = "--sample";
@@ -35,17 +34,18 @@ struct BatchArgs {
     std::string resultPath;
     bool trace = false;
     std::string statsPath;
+    bool help = false;
 };
 
 bool readArgs(const Args& args, BatchArgs& out) {
     OptionReader opts(args);
     while (opts.more()) {
-        if (opts.take("--from", out.from, 1) || opts.take("--to", out.to, 1) ||
+        if (opts.takeHelp(out.help) || opts.take("--from", out.from, 1) || opts.take("--to", out.to, 1) ||
             opts.take("-t", out.seconds, 1) || opts.take("-o", out.resultPath) ||
             opts.takeFlag("--trace", out.trace) || opts.take("--stats", out.statsPath) ||
             opts.takeSource(out.source))
             continue;
-        std::fprintf(stderr, "cratewise batch: %s\n", opts.error().c_str());
+        std::fprintf(stderr, "cratewise batch: %s\n%s", opts.error().c_str(), batchUsage());
         return false;
     }
     return true;
@@ -74,65 +74,71 @@ bool checkRange(BatchArgs& a, int levelTotal) {
     return false;
 }
 
-// One machine-readable row per level run.
+// Whether `path` names a file the set reads its levels from: writing there would destroy the input.
+bool isInputFile(const cw::LevelSet& set, const std::string& source, const std::string& path) {
+    struct stat out {};
+    if (::stat(path.c_str(), &out) != 0) return false;
+    if (set.readsFile(out.st_dev, out.st_ino)) return true;
+    if (set.levelSource() != cw::SourceFolder) return false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(source, error)) {
+        struct stat in {};
+        if (::stat(entry.path().c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            return true;
+    }
+    return false;
+}
+
+// One machine-readable row per level run; remembers whether any row was lost.
 class StatsFile {
   public:
-    ~StatsFile() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
+    ~StatsFile() { close(); }
     bool open(const std::string& path) {
+        path_ = path;
         file_ = std::fopen(path.c_str(), "wb");
         if (file_ == nullptr) return false;
-        std::fputs("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
-                   "thread_one_nodes,thread_two_nodes\n",
-                   file_);
+        write("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
+              "thread_one_nodes,thread_two_nodes\n");
         return true;
     }
     void row(const cw::LevelReport& r) {
         if (file_ == nullptr) return;
-        std::fprintf(file_, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld\n", r.number, r.width, r.height,
-                     r.boxes, r.outcome, cw::outcomeName(r.outcome), static_cast<long long>(r.elapsedMs),
-                     r.moveCount, r.pushCount, r.solvedBy, static_cast<long long>(r.threadOneNodes),
-                     static_cast<long long>(r.threadTwoNodes));
-        std::fflush(file_);
+        char line[256];
+        std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld\n", r.number, r.width,
+                      r.height, r.boxes, r.outcome, cw::outcomeName(r.outcome),
+                      static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount, r.solvedBy,
+                      static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes));
+        write(line);
     }
+    // Closes the file; the reason the first row was lost, or empty when every row was written.
+    std::string close() {
+        if (file_ != nullptr && std::fclose(file_) != 0 && failure_.empty()) failure_ = std::strerror(errno);
+        file_ = nullptr;
+        return failure_;
+    }
+    const std::string& path() const { return path_; }
 
   private:
+    void write(const char* text) {
+        if (std::fputs(text, file_) < 0 || std::fflush(file_) != 0)
+            if (failure_.empty()) failure_ = std::strerror(errno);
+    }
+
     std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string failure_;
 };
 
-// Watches for Ctrl-C and, on a terminal, refreshes a progress line on stderr every 200 ms. SIGINT is
-// blocked in every thread of the process and taken here with sigtimedwait, so no handler runs.
-class Watcher {
+// The progress line on a terminal's stderr and the per-level lines, from two threads.
+class Progress {
   public:
-    Watcher(cw::BatchRun& batch, const cw::RunControl& control)
-        : batch_(batch), control_(control), terminal_(isatty(STDERR_FILENO) == 1) {}
-    ~Watcher() { stop(); }
-
-    // Call before any other thread starts, so they all inherit the blocked signal.
-    static void blockInterrupt() {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    }
-
-    void start() {
-        thread_ = std::jthread([this](std::stop_token stop) { watch(stop); });
-    }
-    void stop() {
-        if (thread_.joinable()) {
-            thread_.request_stop();
-            thread_.join();
-        }
-    }
-    bool interrupted() const { return interrupted_.load(); }
+    explicit Progress(const cw::RunControl& control)
+        : control_(control), terminal_(isatty(STDERR_FILENO) == 1) {}
 
     void levelShown(int number) {
         level_.store(number);
         levelStart_.store(std::chrono::steady_clock::now().time_since_epoch().count());
     }
-
     void levelDone(const cw::LevelReport& r) {
         std::lock_guard lock(print_);
         std::fprintf(stderr, "%slevel %d: %s, %lld s (%lld ms); solved %d, failed %d\n",
@@ -141,31 +147,14 @@ class Watcher {
                      r.failedCount);
         level_.store(0);
     }
-
     void say(const std::string& text) {
         std::lock_guard lock(print_);
         std::fprintf(stderr, "%s%s\n", terminal_ ? "\r\033[K" : "", text.c_str());
     }
-
-  private:
-    void watch(const std::stop_token& stop) {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        const timespec tick{0, 200'000'000};
-        while (!stop.stop_requested()) {
-            if (sigtimedwait(&set, nullptr, &tick) == SIGINT) {
-                interrupted_.store(true);
-                batch_.cancel();
-                say("cratewise batch: cancelled");
-            }
-            if (terminal_ && !stop.stop_requested()) showProgress();
-        }
-    }
-
-    void showProgress() {
+    // The live line, refreshed while a level runs; only on a terminal.
+    void tick() {
         const int level = level_.load();
-        if (level == 0) return;
+        if (!terminal_ || level == 0) return;
         const auto started = std::chrono::steady_clock::duration(levelStart_.load());
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::steady_clock::now().time_since_epoch() - started)
@@ -179,69 +168,133 @@ class Watcher {
         std::fflush(stderr);
     }
 
-    cw::BatchRun& batch_;
+  private:
     const cw::RunControl& control_;
     const bool terminal_;
-    std::atomic<bool> interrupted_{false};
     std::atomic<int> level_{0};
     std::atomic<std::chrono::steady_clock::rep> levelStart_{0};
     std::mutex print_;
-    std::jthread thread_;
 };
+
+// The outputs a batch writes to, opened after the set is loaded and checked.
+struct Outputs {
+    cw::ResultFile result;
+    StatsFile stats;
+};
+
+int openOutputs(const BatchArgs& a, const cw::LevelSet& set, Outputs& out) {
+    for (const std::string* path : {&a.resultPath, &a.statsPath}) {
+        if (!path->empty() && isInputFile(set, a.source, *path)) {
+            std::fprintf(stderr,
+                         "cratewise batch: '%s' is the input the levels are read from; write elsewhere\n",
+                         path->c_str());
+            return ExitBadInput;
+        }
+    }
+    if (a.resultPath.empty()) {
+        out.result.useStream(stdout);
+    } else if (!out.result.open(a.resultPath)) {
+        std::fprintf(stderr, "cratewise batch: cannot open '%s' for writing: %s\n", a.resultPath.c_str(),
+                     std::strerror(errno));
+        return ExitOutputLost;
+    }
+    if (!a.statsPath.empty() && !out.stats.open(a.statsPath)) {
+        std::fprintf(stderr, "cratewise batch: cannot open '%s' for writing: %s\n", a.statsPath.c_str(),
+                     std::strerror(errno));
+        return ExitOutputLost;
+    }
+    return ExitDone;
+}
+
+// The exit status of a finished batch; every lost output is named on stderr.
+int finish(const BatchArgs& a, const cw::BatchSummary& summary, const cw::LevelSet& set, Outputs& out,
+           Progress& progress) {
+    int status = summary.solvedCount == summary.levelsRun ? ExitDone : ExitNotSolved;
+    if (summary.cancelled) {
+        status = ExitCancelled;
+    } else if (summary.lastLevel < a.to) {
+        std::string text = "cratewise batch: level " + std::to_string(summary.lastLevel + 1) +
+                           " cannot be reached: the batch ended at level " +
+                           std::to_string(summary.lastLevel);
+        if (!set.sourceFault().empty()) text += ": " + set.sourceFault();
+        progress.say(text);
+        status = ExitBadInput;
+    }
+    bool lost = false;
+    if (summary.linesLost > 0) {
+        progress.say("cratewise batch: " + std::to_string(summary.linesLost) +
+                     " lines of the result file could not be written to " +
+                     (a.resultPath.empty() ? std::string("standard output") : "'" + a.resultPath + "'"));
+        lost = true;
+    }
+    const std::string statsFailure = out.stats.close();
+    if (!statsFailure.empty()) {
+        progress.say("cratewise batch: rows of the statistics could not be written to '" + a.statsPath +
+                     "': " + statsFailure);
+        lost = true;
+    }
+    // A result file on standard output has been named already; anything else lost there is named here.
+    if (a.resultPath.empty() && summary.linesLost > 0)
+        std::fflush(stdout);
+    else if (!finishStdout("cratewise batch"))
+        lost = true;
+    return lost ? ExitOutputLost : status;
+}
 
 } // namespace
 
 int runBatch(const Args& args) {
     BatchArgs a;
-    if (!readArgs(args, a)) return 2;
-    // Blocked before the engine exists, so the solver threads never take Ctrl-C either.
-    Watcher::blockInterrupt();
+    if (!readArgs(args, a)) return ExitBadInput;
+    if (a.help) {
+        std::fputs(batchUsage(), stdout);
+        return finishStdout("cratewise batch") ? ExitDone : ExitOutputLost;
+    }
+    InterruptWatcher interrupt; // until the outputs are open, Ctrl-C ends the program at once
     auto engine = std::make_unique<cw::Engine>();
-    cw::LevelSet set(engine->level, cw::pasteFilePath());
+    cw::LevelSet set(engine->level, "");
     std::string error;
     if (loadSet(set, a.source, error) != LoadOk) {
         std::fprintf(stderr, "cratewise batch: %s\n", error.c_str());
-        return 2;
+        return ExitBadInput;
     }
-    if (!checkRange(a, set.levelTotal())) return 2;
+    if (!checkRange(a, set.levelTotal())) return ExitBadInput;
+    set.goTo(a.from);
+    if (set.levelNumber() != a.from) {
+        std::fprintf(stderr,
+                     "cratewise batch: level %d cannot be reached: the set's levels end at level %d\n",
+                     a.from, set.levelNumber());
+        return ExitBadInput;
+    }
     if (!engine->stores.storesReady()) {
         std::fprintf(stderr, "cratewise batch: Out of memory.\n");
-        return 1;
+        return ExitCannotRun;
     }
-    cw::ResultFile result;
-    if (a.resultPath.empty()) {
-        result.useStream(stdout);
-    } else if (!result.open(a.resultPath)) {
-        std::fprintf(stderr, "cratewise batch: cannot open '%s' for writing\n", a.resultPath.c_str());
-        return 2;
-    }
-    StatsFile stats;
-    if (!a.statsPath.empty() && !stats.open(a.statsPath)) {
-        std::fprintf(stderr, "cratewise batch: cannot open '%s' for writing\n", a.statsPath.c_str());
-        return 2;
-    }
+    Outputs out;
+    if (const int opened = openOutputs(a, set, out); opened != ExitDone) return opened;
 
     cw::BatchRun batch(*engine, set);
-    Watcher watcher(batch, engine->control);
-    result.onLineLost([&watcher](const std::string& path) {
-        watcher.say("cratewise batch: cannot append to '" + path + "': lines of the result file are lost");
-    });
+    Progress progress(engine->control);
     cw::BatchOptions options;
     options.first = a.from;
     options.last = a.to;
     options.wTrace = a.trace;
     options.timeLimitSec = a.seconds;
-    options.output = &result;
+    options.output = &out.result;
     cw::BatchHooks hooks;
-    hooks.levelShown = [&watcher](int number) { watcher.levelShown(number); };
-    hooks.levelDone = [&watcher, &stats](const cw::LevelReport& r) {
-        stats.row(r);
-        watcher.levelDone(r);
+    hooks.levelShown = [&progress](int number) { progress.levelShown(number); };
+    hooks.levelDone = [&progress, &out](const cw::LevelReport& r) {
+        out.stats.row(r);
+        progress.levelDone(r);
     };
-    watcher.start();
+    interrupt.onTick([&progress] { progress.tick(); }, 200);
+    interrupt.onInterrupt([&batch, &progress] {
+        batch.cancel();
+        progress.say("cratewise batch: cancelled");
+    });
     const cw::BatchSummary summary = batch.run(options, hooks);
-    watcher.stop();
-    return summary.cancelled ? ExitInterrupted : 0;
+    interrupt.stop();
+    return finish(a, summary, set, out, progress);
 }
 
 } // namespace cwcli

@@ -3,8 +3,10 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/load_set.h"
-#include "level/settings_folder.h"
+#include "cli/options.h"
+#include "cli/usage.h"
 #include "solver/board.h"
 
 namespace cwcli {
@@ -36,26 +38,38 @@ void printLevel(const cw::LevelSet& set, const cw::Level& level) {
 } // namespace
 
 int runList(const Args& args) {
-    if (args.size() > 1) {
-        std::fputs("usage: cratewise list [PATH | - | --sample]\n", stderr);
-        return 2;
+    std::string source = "--sample";
+    bool help = false;
+    OptionReader opts(args);
+    while (opts.more()) {
+        if (opts.takeHelp(help) || opts.takeSource(source)) continue;
+        std::fprintf(stderr, "cratewise list: %s\n%s", opts.error().c_str(), listUsage());
+        return ExitBadInput;
     }
+    if (help) {
+        std::fputs(listUsage(), stdout);
+        return finishStdout("cratewise list") ? ExitDone : ExitOutputLost;
+    }
+    InterruptWatcher interrupt; // Ctrl-C ends the listing at once
     cw::Level level;
-    cw::LevelSet set(level, cw::pasteFilePath());
+    cw::LevelSet set(level, "");
     std::string error;
-    const int loaded = loadSet(set, args.empty() ? std::string() : args[0], error);
+    const int loaded = loadSet(set, source, error);
     if (loaded != LoadOk) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return loaded;
+        std::fprintf(stderr, "cratewise list: %s\n", error.c_str());
+        return ExitBadInput;
     }
     printLevel(set, level);
     while (set.hasNext()) {
         set.nextLevel();
         printLevel(set, level);
     }
-    // Long pasted text lives in a scratch file only while the program runs.
-    if (set.levelSource() == cw::SourcePaste) std::remove(set.pasteFile().c_str());
-    return 0;
+    int status = ExitDone;
+    if (!set.sourceFault().empty()) {
+        std::fprintf(stderr, "cratewise list: %s\n", set.sourceFault().c_str());
+        status = ExitBadInput;
+    }
+    return finishStdout("cratewise list") ? status : ExitOutputLost;
 }
 
 } // namespace cwcli

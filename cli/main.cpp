@@ -1,34 +1,59 @@
-#include "cli/commands.h"
-
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/usage.h"
+
+namespace cwcli {
+
+bool finishStdout(const char* command) {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+    std::fprintf(stderr, "%s: cannot write standard output: %s\n", command,
+                 errno != 0 ? std::strerror(errno) : "write error");
+    return false;
+}
+
+} // namespace cwcli
 
 namespace {
 
-void printUsage(std::FILE* out) {
-    std::fputs("usage: cratewise list  [PATH | - | --sample]\n"
-               "       cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS]\n"
-               "       cratewise batch [PATH | - | --sample] [--from A] [--to B] [-t SECONDS] [-o RESULT]\n"
-               "                       [--trace] [--stats CSV]\n",
-               out);
+int dispatch(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(cwcli::usageText(), stderr);
+        return cwcli::ExitBadInput;
+    }
+    const cwcli::Args args(argv + 2, argv + argc);
+    const char* command = argv[1];
+    if (std::strcmp(command, "list") == 0) return cwcli::runList(args);
+    if (std::strcmp(command, "solve") == 0) return cwcli::runSolve(args);
+    if (std::strcmp(command, "batch") == 0) return cwcli::runBatch(args);
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        std::fputs(cwcli::usageText(), stdout);
+        return cwcli::finishStdout("cratewise") ? cwcli::ExitDone : cwcli::ExitOutputLost;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        std::printf("cratewise %s\n", CRATEWISE_VERSION);
+        return cwcli::finishStdout("cratewise") ? cwcli::ExitDone : cwcli::ExitOutputLost;
+    }
+    std::fprintf(stderr, "cratewise: unknown command '%s'\n", command);
+    std::fputs(cwcli::usageText(), stderr);
+    return cwcli::ExitBadInput;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        printUsage(stderr);
-        return 2;
+    // Before any thread starts, so that only the watcher ever takes Ctrl-C.
+    cwcli::InterruptWatcher::blockInAllThreads();
+    try {
+        return dispatch(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cratewise: stopped: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "cratewise: stopped by an unexpected fault\n");
     }
-    cwcli::Args args(argv + 2, argv + argc);
-    if (std::strcmp(argv[1], "list") == 0) return cwcli::runList(args);
-    if (std::strcmp(argv[1], "solve") == 0) return cwcli::runSolve(args);
-    if (std::strcmp(argv[1], "batch") == 0) return cwcli::runBatch(args);
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printUsage(stdout);
-        return 0;
-    }
-    std::fprintf(stderr, "cratewise: unknown command '%s'\n", argv[1]);
-    printUsage(stderr);
-    return 2;
+    return cwcli::ExitCannotRun;
 }

@@ -14,10 +14,10 @@ bool OptionReader::take(const char* flag, int& value, int minimum) {
     const std::string& text = args_[pos_ + 1];
     char* end = nullptr;
     errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || v < minimum || v > 1'000'000'000) {
-        error_ = std::string(flag) + " needs a whole number of at least " + std::to_string(minimum) +
-                 ", not '" + text + "'";
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || v < minimum || v > MaxNumberArgument) {
+        error_ = std::string(flag) + " needs a whole number from " + std::to_string(minimum) + " to " +
+                 std::to_string(MaxNumberArgument) + ", not '" + text + "'";
         return false;
     }
     value = static_cast<int>(v);
@@ -55,8 +55,10 @@ bool OptionReader::takeSource(std::string& source) {
 
 std::string OptionReader::error() const {
     if (!error_.empty()) return error_;
-    if (more()) return "unexpected argument '" + args_[pos_] + "'";
-    return "bad arguments";
+    if (!more()) return "bad arguments";
+    const std::string& a = args_[pos_];
+    if (a.size() > 1 && a[0] == '-' && a != "--sample") return "unknown option '" + a + "'";
+    return "only one level source may be given, not also '" + a + "'";
 }
 
 } // namespace cwcli

@@ -1,26 +1,19 @@
 // `cratewise solve`: runs the solver on one level of a set and prints the outcome and the moves.
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/load_set.h"
 #include "cli/options.h"
+#include "cli/usage.h"
 #include "level/level_set.h"
-#include "level/settings_folder.h"
 #include "solver/engine.h"
 
 namespace cwcli {
 
 namespace {
-
-std::atomic<cw::RunControl*> interruptTarget{nullptr};
-
-// Ctrl-C becomes the user's cancel, so the run ends cleanly instead of dying mid-write.
-extern "C" void onInterrupt(int) {
-    if (cw::RunControl* c = interruptTarget.load()) c->stopRequest.store(1, std::memory_order_relaxed);
-}
 
 std::string trimmed(const char* text) {
     std::string s(text);
@@ -36,54 +29,76 @@ void printSolution(const cw::Trace& trace) {
         std::printf("%.*s\n", static_cast<int>(std::min<std::size_t>(50, text.size() - i)), text.data() + i);
 }
 
-} // namespace
-
-int runSolve(const Args& args) {
+struct SolveArgs {
     std::string source = "--sample";
     int levelNumber = 1;
     int seconds = 600;
+    bool help = false;
+};
+
+bool readArgs(const Args& args, SolveArgs& a) {
     OptionReader opts(args);
     while (opts.more()) {
-        if (opts.take("-l", levelNumber, 1) || opts.take("-t", seconds, 1) || opts.takeSource(source))
+        if (opts.takeHelp(a.help) || opts.take("-l", a.levelNumber, 1) || opts.take("-t", a.seconds, 1) ||
+            opts.takeSource(a.source))
             continue;
-        std::fprintf(stderr, "cratewise solve: %s\n", opts.error().c_str());
-        return 2;
+        std::fprintf(stderr, "cratewise solve: %s\n%s", opts.error().c_str(), solveUsage());
+        return false;
     }
-    auto engine = std::make_unique<cw::Engine>();
-    cw::LevelSet set(engine->level, cw::pasteFilePath());
-    std::string error;
-    const int loaded = loadSet(set, source, error);
-    if (loaded != 0) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 2;
-    }
-    if (levelNumber > set.levelTotal()) {
-        std::fprintf(stderr, "cratewise solve: level %d is beyond the last level (%d)\n", levelNumber,
-                     set.levelTotal());
-        return 2;
-    }
-    set.goTo(levelNumber);
-    if (engine->level.levelStatus != cw::ResReady) {
-        std::printf("%s\n", cw::stateText(engine->level.levelStatus));
-        return 1;
-    }
-    if (!engine->stores.storesReady()) {
-        std::fprintf(stderr, "cratewise solve: Out of memory.\n");
-        return 1;
-    }
-    engine->control.timeLimitSec = seconds;
-    interruptTarget.store(&engine->control);
-    std::signal(SIGINT, onInterrupt);
-    const int outcome = engine->solveLevel();
-    std::signal(SIGINT, SIG_DFL);
-    interruptTarget.store(nullptr);
+    return true;
+}
+
+// The outcome line and, when solved, the solution; the exit status of the run.
+int report(const cw::Engine& engine, int outcome) {
     if (outcome == cw::ResSolved) {
         std::printf("Solved\n");
-        printSolution(engine->trace);
-        return 0;
+        printSolution(engine.trace);
+        return ExitDone;
     }
     std::printf("%s\n", trimmed(cw::warningText(outcome)).c_str());
-    return 1;
+    return outcome == cw::ResCancel ? ExitCancelled : ExitNotSolved;
+}
+
+} // namespace
+
+int runSolve(const Args& args) {
+    SolveArgs a;
+    if (!readArgs(args, a)) return ExitBadInput;
+    if (a.help) {
+        std::fputs(solveUsage(), stdout);
+        return finishStdout("cratewise solve") ? ExitDone : ExitOutputLost;
+    }
+    InterruptWatcher interrupt; // until the run is set up, Ctrl-C ends the program at once
+    auto engine = std::make_unique<cw::Engine>();
+    cw::LevelSet set(engine->level, "");
+    std::string error;
+    if (loadSet(set, a.source, error) != LoadOk) {
+        std::fprintf(stderr, "cratewise solve: %s\n", error.c_str());
+        return ExitBadInput;
+    }
+    set.goTo(a.levelNumber);
+    if (set.levelNumber() != a.levelNumber) {
+        // Never solve another level under the number asked for.
+        std::fprintf(stderr,
+                     "cratewise solve: level %d cannot be reached: the set's levels end at level %d%s%s\n",
+                     a.levelNumber, set.levelNumber(), set.sourceFault().empty() ? "" : ": ",
+                     set.sourceFault().c_str());
+        return ExitBadInput;
+    }
+    int status = ExitNotSolved;
+    if (engine->level.levelStatus != cw::ResReady) {
+        std::printf("%s\n", cw::stateText(engine->level.levelStatus));
+    } else if (!engine->stores.storesReady()) {
+        std::fprintf(stderr, "cratewise solve: Out of memory.\n");
+        status = ExitCannotRun;
+    } else {
+        engine->control.timeLimitSec = a.seconds;
+        // Held on the engine, so a Ctrl-C that comes just before the run starts still cancels it.
+        interrupt.onInterrupt([&engine] { engine->holdCancel(); });
+        status = report(*engine, engine->solveLevel());
+        interrupt.stop();
+    }
+    return finishStdout("cratewise solve") ? status : ExitOutputLost;
 }
 
 } // namespace cwcli

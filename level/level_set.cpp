@@ -1,6 +1,11 @@
 #include "level/level_set.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -30,6 +35,26 @@ std::string fileTitle(const std::string& path) {
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) name.resize(dot);
     return name;
+}
+
+// The first `count` bytes of a regular file, or -1. A FIFO or device among a folder's files is no
+// level file: opening it without blocking and looking before reading keeps a scan from hanging.
+long readRegularFile(const std::string& path, char* into, long count) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    long done = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        done = 0;
+        while (done < count) {
+            const ssize_t got = ::read(fd, into + done, static_cast<std::size_t>(count - done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            done += got;
+        }
+    }
+    ::close(fd);
+    return done;
 }
 
 std::string escapePercent(const std::string& text) {
@@ -68,25 +93,16 @@ bool LevelSet::loadPasted(const std::string& text) {
 }
 
 bool LevelSet::loadFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    loadError_.clear();
+    const long got = source_.open(path) ? source_.readAt(0, textBuffer_.data(), TextBufferBytes) : -1;
+    if (got < 0) {
+        const std::string why = source_.error();
         clear();
-        return false;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        clear();
-        return false;
-    }
-    const std::size_t got = std::fread(textBuffer_.data(), 1, TextBufferBytes, file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        clear();
+        loadError_ = why;
         return false;
     }
     textBuffer_[got] = '\0';
-    return loadLevelFile(path, static_cast<int>(got)) == 1;
+    return finishFileLoad(path, static_cast<int>(got)) == 1;
 }
 
 bool LevelSet::loadFolder(const std::string& folder) {
@@ -107,6 +123,8 @@ void LevelSet::clear() {
     levelNumber_ = 0;
     levelSource_ = SourceNone;
     isSample_ = false;
+    source_.close();
+    sourceFault_.clear();
 }
 
 const char* LevelSet::sampleLabel() const {
@@ -118,20 +136,35 @@ const char* LevelSet::sampleLabel() const {
 int LevelSet::loadText(const char* text) {
     if (text != textBuffer_.data()) return loadLongText(text);
     isSample_ = false;
+    loadError_.clear();
+    sourceFault_.clear();
+    source_.close();
     levelSource_ = SourceText;
     bufferLength_ = static_cast<int>(std::strlen(textBuffer_.data()));
     moreInFile_ = 0;
-    textFile_.clear();
     return finishLoad("TextBox");
 }
 
 int LevelSet::loadLongText(std::string_view text) {
     isSample_ = false;
-    std::FILE* file = std::fopen(pasteFile_.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr && std::fclose(file) != 0) written = false;
-    textFile_ = pasteFile_;
-    const long got = written ? readAt(0, textBuffer_.data(), TextBufferBytes) : -1;
+    loadError_.clear();
+    sourceFault_.clear();
+    if (pasteFile_.empty()) {
+        source_.hold(std::string(text));
+    } else {
+        std::FILE* file = std::fopen(pasteFile_.c_str(), "wb");
+        bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        if (file != nullptr && std::fclose(file) != 0) written = false;
+        if (!written || !source_.open(pasteFile_)) {
+            const std::string why =
+                written ? source_.error()
+                        : "cannot write the scratch file " + pasteFile_ + ": " + std::strerror(errno);
+            clear();
+            loadError_ = why;
+            return 0;
+        }
+    }
+    const long got = source_.readAt(0, textBuffer_.data(), TextBufferBytes);
     if (got <= 0) {
         clear();
         return 0;
@@ -144,12 +177,21 @@ int LevelSet::loadLongText(std::string_view text) {
 }
 
 int LevelSet::loadLevelFile(const std::string& path, int bytesRead) {
+    if (!source_.open(path)) {
+        loadError_ = source_.error();
+        clear();
+        return 0;
+    }
+    return finishFileLoad(path, bytesRead);
+}
+
+int LevelSet::finishFileLoad(const std::string& path, int bytesRead) {
     isSample_ = false;
+    sourceFault_.clear();
     bufferLength_ = std::clamp(bytesRead, 0, TextBufferBytes);
     textBuffer_[bufferLength_] = '\0';
     moreInFile_ = bufferLength_ == TextBufferBytes ? 1 : 0;
     levelSource_ = SourceFile;
-    textFile_ = path;
     return finishLoad(fileTitle(path));
 }
 
@@ -228,13 +270,10 @@ std::string LevelSet::folderFileName(int n) const {
 int LevelSet::readLevelFile(int n) {
     textBuffer_[0] = '\0';
     bufferLength_ = 0;
-    std::FILE* file = std::fopen(folderFileName(n).c_str(), "rb");
-    if (file == nullptr) return -1;
-    const std::size_t got = std::fread(textBuffer_.data(), 1, TextBufferBytes, file);
-    std::fclose(file);
+    const long got = readRegularFile(folderFileName(n), textBuffer_.data(), TextBufferBytes);
+    if (got <= 0) return -1;
     bufferLength_ = static_cast<int>(got);
     textBuffer_[got] = '\0';
-    if (got == 0) return -1;
     return parseLevel(level_, textBuffer_.data(), ParseCheck) == ResReady ? n : -1;
 }
 
@@ -297,12 +336,9 @@ void LevelSet::countLevels() {
 
 // ---- the window ----
 
-long LevelSet::readAt(long offset, char* into, long count) const {
-    std::FILE* file = std::fopen(textFile_.c_str(), "rb");
-    if (file == nullptr) return -1;
-    long got = -1;
-    if (std::fseek(file, offset, SEEK_SET) == 0) got = static_cast<long>(std::fread(into, 1, count, file));
-    std::fclose(file);
+long LevelSet::readAt(long offset, char* into, long count) {
+    const long got = source_.readAt(offset, into, count);
+    if (got < 0 && sourceFault_.empty()) sourceFault_ = source_.error();
     return got;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "level/text_source.h"
 #include "solver/board.h"
 
 namespace cw {
@@ -25,21 +26,33 @@ enum LevelSourceKind : int {
 
 class LevelSet {
   public:
-    // Parses into `level`; long pasted text goes to the file `pasteFile`.
+    // Parses into `level`; long pasted text goes to the file `pasteFile`, or stays in memory when
+    // `pasteFile` is empty.
     LevelSet(Level& level, std::string pasteFile);
     LevelSet(const LevelSet&) = delete;
     LevelSet& operator=(const LevelSet&) = delete;
 
     // Entry points for front ends. Each returns true when the set holds at least one level; the
     // current level is then level 1, parsed in full. On false the set is empty.
-    bool loadSample();                          // the built-in sample set, named "Sample"
-    bool loadPasted(const std::string& text);   // pasted text, named "TextBox"
-    bool loadFile(const std::string& path);     // a level file; unreadable files empty the set
+    bool loadSample();                        // the built-in sample set, named "Sample"
+    bool loadPasted(const std::string& text); // pasted text, named "TextBox"
+    // A level file; unreadable files empty the set. Pipes, FIFOs and devices are read whole into
+    // memory, up to MemoryTextLimit bytes.
+    bool loadFile(const std::string& path);
     bool loadFolder(const std::string& folder); // a folder of numbered level files
     // Makes level n current (clamped to 1..levelTotal), stepping level by level; stops early
     // where stepping cannot go on.
     void goTo(int n);
     void clear(); // empties the set
+
+    // Why the last load found no set ("cannot read ...", a size limit), empty when it was unreadable
+    // for no reason beyond holding no level.
+    const std::string& loadError() const { return loadError_; }
+    // Empty while the text behind the window reads fine; else why it stopped (the file changed or
+    // could not be read), after which stepping may have stopped short.
+    const std::string& sourceFault() const { return sourceFault_; }
+    // Whether the text behind the set is the file with this device and inode.
+    bool readsFile(dev_t device, ino_t inode) const { return source_.isFile(device, inode); }
 
     int levelNumber() const { return levelNumber_; } // 0 when nothing is loaded
     int levelTotal() const { return levelTotal_; }
@@ -83,9 +96,10 @@ class LevelSet {
   private:
     int loadLongText(std::string_view text);
     int finishLoad(const std::string& name);
+    int finishFileLoad(const std::string& path, int bytesRead);
     bool slideForward();
     bool slideBackward();
-    long readAt(long offset, char* into, long count) const;
+    long readAt(long offset, char* into, long count);
     void showLevelAt(int pos);
     void parseCurrent();
     bool isLevelBlock(int start, int end);
@@ -109,7 +123,9 @@ class LevelSet {
     std::string folderPattern_; // e.g. "dir/map%02d.txt"
     bool isSample_ = false;
 
-    std::string textFile_;     // file behind the window for sources 1 and 4
+    TextSource source_; // text behind the window for sources 1 and 4
+    std::string loadError_;
+    std::string sourceFault_;
     std::string folderPrefix_; // folder file name = prefix + number + suffix
     std::string folderSuffix_;
     int folderDigits_ = 0; // zero-padded width of the number, 0 for none

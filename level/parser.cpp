@@ -1,6 +1,7 @@
 #include "level/parser.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace cw {
 
@@ -292,6 +293,7 @@ int parseLevel(Level& level, char* text, int mode) {
     if (counts.goals != counts.boxes) return ResIrregular;
     if (frozen != ResReady) return ResImpossible;
     if (level.movableBoxCount > MaxBoxes) return ResBoxesOver;
+    assert(edgeCellsBlocked(level));
     return ResReady;
 }
 

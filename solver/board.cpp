@@ -16,4 +16,13 @@ void Level::setGeometry(int width, int height) {
     ringOffset = {-w, 1 - w, 1, w + 1, w, w - 1, -1, -w - 1};
 }
 
+bool edgeCellsBlocked(const Level& level) {
+    const int w = level.boardWidth, h = level.boardHeight;
+    for (int x = 0; x < w; x++)
+        if (level.baseBoard[x] != Blocked || level.baseBoard[(h - 1) * w + x] != Blocked) return false;
+    for (int y = 0; y < h; y++)
+        if (level.baseBoard[y * w] != Blocked || level.baseBoard[y * w + w - 1] != Blocked) return false;
+    return true;
+}
+
 } // namespace cw

@@ -67,6 +67,13 @@ struct Level {
     void setGeometry(int width, int height);
 };
 
+// Whether every cell of the first and last row and column is blocked (8) on baseBoard. The floods
+// and range searches step by raw cell offsets without an edge test, which is safe only because of
+// this: the parser turns an open level into "Irregular" and every cell the player cannot reach into
+// an outside wall, so no reachable cell lies on the edge. Debug builds check it wherever a board is
+// handed to the searches.
+bool edgeCellsBlocked(const Level& level);
+
 // The search position, rebuilt by the analysis for every start position.
 struct SearchPosition {
     Board searchBoard{};

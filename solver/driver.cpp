@@ -1,5 +1,6 @@
 // The solver driver: prepares a run, starts both solver threads, watches them until both have ended,
 // enforces the time limit, decides the outcome and checks the move string by replay.
+#include <cassert>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -56,6 +57,7 @@ int Engine::prepareRun() {
     control.threadOneResult.store(0);
     control.threadTwoResult.store(0);
     control.startClock();
+    assert(edgeCellsBlocked(level));
     fillDeadEnds(level);
     const int prepared = prepareSearch(level, pos, level.baseBoard.data(), level.startPlayer, driverScratch_);
     copyForThreadTwo(pos, two);

@@ -150,13 +150,13 @@ TEST_F(CliList, Failures) {
 
     write("words.txt", "no levels in here\n");
     const CliRun empty = list(quotedFile("words.txt"));
-    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.out, "");
-    EXPECT_EQ(empty.err, "Levels are not loaded.\n");
+    EXPECT_EQ(empty.err, "cratewise list: Levels are not loaded.\n");
 
     const CliRun emptyInput = list("-");
-    EXPECT_EQ(emptyInput.status, 1);
-    EXPECT_EQ(emptyInput.err, "Levels are not loaded.\n");
+    EXPECT_EQ(emptyInput.status, 2);
+    EXPECT_EQ(emptyInput.err, "cratewise list: Levels are not loaded.\n");
 }
 
 TEST_F(CliList, SharedCollections) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 
 #include "solver/board.h"
 
@@ -51,6 +52,8 @@ inline std::unique_ptr<cw::Level> levelFromRows(std::initializer_list<const char
         }
         ++y;
     }
+    // Fixtures must keep what the parser guarantees, or the floods would step off the board.
+    if (!cw::edgeCellsBlocked(*lv)) throw std::logic_error("fixture leaves an edge cell open");
     return lv;
 }
 

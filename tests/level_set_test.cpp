@@ -210,6 +210,33 @@ TEST(LevelSet, LargeFileWalksBothWays) {
     }
 }
 
+// The window reads the file in place; a file that changes under it stops the stepping with a reason
+// instead of handing out levels read from the middle of the new text.
+TEST(LevelSet, FileThatChangesWhileLoadedStopsStepping) {
+    TempDir dir;
+    const Generated g = generate(30000, "\n");
+    writeFile(dir.file("moving.txt"), g.text);
+    cw::Level level;
+    cw::LevelSet set(level, "");
+    ASSERT_TRUE(set.loadFile(dir.file("moving.txt")));
+    const int total = set.levelTotal();
+    EXPECT_EQ(set.sourceFault(), "");
+    writeFile(dir.file("moving.txt"), "; replaced\n" + g.text.substr(0, 20000));
+    set.goTo(total);
+    EXPECT_LT(set.levelNumber(), total);
+    EXPECT_NE(set.sourceFault().find("changed while it was loaded"), std::string::npos) << set.sourceFault();
+}
+
+// Without a paste file, long pasted text stays in memory and behaves as from the paste file.
+TEST(LevelSet, LongPastedTextInMemoryWalksBothWays) {
+    const Generated g = generate(30000, "\n");
+    cw::Level level;
+    cw::LevelSet set(level, "");
+    ASSERT_TRUE(set.loadPasted(g.text));
+    EXPECT_EQ(set.levelSource(), cw::SourcePaste);
+    walkBothWays(set, level, g.starts);
+}
+
 TEST(LevelSet, LongCommentsBetweenLevels) {
     // Gaps of 6,500 and 25,000 bytes of comment, a line longer than the window, then short gaps.
     std::string text;

@@ -17,6 +17,14 @@ std::vector<int> firstEntries(const int* list, int count) {
     return std::vector<int>(list, list + count);
 }
 
+// The floods step by raw offsets, so every board handed to them keeps its edge cells blocked; a
+// fixture that leaves one open is refused before any flood runs.
+TEST(BoardEdges, AFixtureWithAnOpenEdgeIsRefused) {
+    EXPECT_NO_THROW(cwtest::levelFromRows({"#####", "#@$.#", "#####"}));
+    EXPECT_THROW(cwtest::levelFromRows({"#####", "#@$. ", "#####"}), std::logic_error);
+    EXPECT_THROW(cwtest::levelFromRows({"## ##", "#@$.#", "#####"}), std::logic_error);
+}
+
 TEST(ReachFill, MarksRegionAndReturnsSmallestCell) {
     auto lv = levelFromRows({"######", "#    #", "# $  #", "######"});
     Board mark{};

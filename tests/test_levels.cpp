@@ -1,6 +1,14 @@
 #include "tests/test_levels.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cctype>
@@ -124,6 +132,77 @@ ScratchDir::~ScratchDir() {
 
 std::string ScratchDir::file(const std::string& name) const {
     return (path_ / name).string();
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& inPath,
+                       const std::string& outPath, const std::string& errPath,
+                       const std::vector<std::string>& env) {
+    std::vector<std::string> words{CRATEWISE_CLI};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+    environment.insert(environment.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, inPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // The test runner may block signals; the child starts with none blocked, as from a shell.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), envp.data()) == 0) pid_ = pid;
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&files);
+}
+
+CliProcess::~CliProcess() {
+    if (pid_ > 0) wait(0);
+}
+
+void CliProcess::interrupt() const {
+    if (pid_ > 0) kill(pid_, SIGINT);
+}
+
+int CliProcess::wait(int limitMs) {
+    if (pid_ <= 0) return -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    int raw = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid_, &raw, WNOHANG);
+        if (done == pid_) break;
+        if (std::chrono::steady_clock::now() >= end) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &raw, 0);
+            pid_ = -1;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    pid_ = -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+CliResult runCli(const std::vector<std::string>& args, const std::string& inPath,
+                 const std::vector<std::string>& env) {
+    const ScratchDir dir;
+    CliProcess process(args, inPath, dir.file("out"), dir.file("err"), env);
+    CliResult result;
+    result.status = process.wait(60'000);
+    result.out = readFile(dir.file("out"));
+    result.err = readFile(dir.file("err"));
+    return result;
 }
 
 std::string readFile(const std::filesystem::path& path) {

@@ -51,6 +51,36 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
+// The command-line program run as a child process, with its standard input, output and error
+// taken from or written to files, so that tests can send it signals and time its end.
+class CliProcess {
+  public:
+    // Starts CRATEWISE_CLI with `args`; stdin from `inPath`, stdout and stderr into `outPath` and
+    // `errPath`, and `env` (NAME=value entries) added to the environment.
+    CliProcess(const std::vector<std::string>& args, const std::string& inPath, const std::string& outPath,
+               const std::string& errPath, const std::vector<std::string>& env = {});
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    void interrupt() const; // sends SIGINT
+    // Waits for the end, at most `limitMs`; the exit status, or -1 when it did not end by itself
+    // (it is then killed) or ended by a signal.
+    int wait(int limitMs);
+
+  private:
+    int pid_ = -1;
+};
+
+// Runs the program to its end (at most 60 s) and returns its exit status, standard output and error.
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+CliResult runCli(const std::vector<std::string>& args, const std::string& inPath = "/dev/null",
+                 const std::vector<std::string>& env = {});
+
 // The whole content of a file, empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
 
