@@ -2,8 +2,8 @@
 
 #include <chrono>
 
+#include "engine/engine.h"
 #include "level/level_set.h"
-#include "solver/engine.h"
 
 namespace cw {
 
@@ -40,47 +40,48 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
         for (;;) {
             if (cancelRequested()) {
                 // Cancelled between two runs: the next level does not start.
-                summary.lastOutcome = ResCancel;
+                summary.lastOutcome = Outcome::Cancel;
                 if (out != nullptr) out->append(cancelLineText());
                 break;
             }
             engine_.clearRun();
             if (hooks.levelShown) hooks.levelShown(set_.levelNumber());
             LevelReport report;
-            int outcome = runLevel(report);
+            Outcome outcome = runLevel(report);
             summary.levelsRun++;
             summary.lastLevel = set_.levelNumber();
             if (out != nullptr) {
-                if (outcome == ResCancel) {
+                if (outcome == Outcome::Cancel) {
                     out->append(cancelLineText());
                 } else {
                     LevelLine line{report.number,    report.width,     report.height,
                                    report.boxes,     report.seconds,   outcome,
                                    report.moveCount, report.pushCount, report.traceOver};
                     std::string text = levelLineText(line);
-                    if (outcome == ResSolved && options.wTrace) text += traceLinesText(engine_.trace.text());
+                    if (outcome == Outcome::Solved && options.wTrace)
+                        text += traceLinesText(engine_.trace.text());
                     out->append(text);
                 }
             }
             if (hooks.levelDone) hooks.levelDone(report);
-            if (outcome == ResSolved && options.playAfter && hooks.playAfter) {
+            if (outcome == Outcome::Solved && options.playAfter && hooks.playAfter) {
                 if (hooks.progressStop) hooks.progressStop();
                 hooks.playAfter();
                 if (!cancelRequested() && hooks.progressStart) hooks.progressStart();
             }
-            if (outcome != ResCancel && cancelRequested()) {
+            if (outcome != Outcome::Cancel && cancelRequested()) {
                 // The cancel came while the run was ending or while its solution played.
-                outcome = ResCancel;
+                outcome = Outcome::Cancel;
                 if (out != nullptr) out->append(cancelLineText());
             }
             summary.lastOutcome = outcome;
-            if (outcome == ResCancel || atRangeEnd(last)) break;
+            if (outcome == Outcome::Cancel || atRangeEnd(last)) break;
             set_.nextLevel();
         }
     }
 
     if (hooks.progressStop) hooks.progressStop();
-    summary.cancelled = summary.lastOutcome == ResCancel;
+    summary.cancelled = summary.lastOutcome == Outcome::Cancel;
     summary.finish = clock();
     summary.solvedCount = control.solvedCount.load();
     summary.failedCount = control.failedCount.load();
@@ -94,13 +95,13 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
     return summary;
 }
 
-int BatchRun::runLevel(LevelReport& report) {
+Outcome BatchRun::runLevel(LevelReport& report) {
     const auto started = std::chrono::steady_clock::now();
-    const int outcome = engine_.solveLevel();
+    const Outcome outcome = engine_.solveLevel();
     const auto ended = std::chrono::steady_clock::now();
     report.outcome = outcome;
     report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
-    if (outcome == ResCancel) engine_.trace.clearText(); // a cancelled level keeps no solution
+    if (outcome == Outcome::Cancel) engine_.trace.clearText(); // a cancelled level keeps no solution
     fillReport(report);
     return outcome;
 }
@@ -108,7 +109,7 @@ int BatchRun::runLevel(LevelReport& report) {
 void BatchRun::fillReport(LevelReport& report) const {
     const Level& level = engine_.level;
     const RunControl& control = engine_.control;
-    const bool wasRun = level.levelStatus == ResReady;
+    const bool wasRun = level.levelStatus == Outcome::Ready;
     report.number = set_.levelNumber();
     report.width = level.boardWidth;
     report.height = level.boardHeight;

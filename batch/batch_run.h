@@ -31,7 +31,7 @@ struct LevelReport {
     int width = 0;
     int height = 0;
     int boxes = 0;
-    int outcome = 0;
+    Outcome outcome = Outcome::NoLevel;
     std::int64_t seconds = 0;   // 0 for a level that was not run
     std::int64_t elapsedMs = 0; // wall time of the solver call
     int moveCount = 0;
@@ -62,7 +62,7 @@ struct BatchSummary {
     int levelsRun = 0;
     int lastLevel = 0; // number of the last level run (or cancelled); below the range's end when
                        // stepping could not go on
-    int lastOutcome = 0;
+    Outcome lastOutcome = Outcome::NoLevel;
     bool cancelled = false;
     int solvedCount = 0;
     int failedCount = 0;
@@ -86,7 +86,7 @@ class BatchRun {
     bool cancelRequested() const { return cancelRequest_.load(std::memory_order_relaxed); }
 
   private:
-    int runLevel(LevelReport& report);
+    Outcome runLevel(LevelReport& report);
     void fillReport(LevelReport& report) const;
     bool atRangeEnd(int last) const;
 

@@ -47,26 +47,9 @@ std::string headerText(const std::string& setName, int levelTotal, int timeLimit
     return text;
 }
 
-std::string outcomeText(int outcome, int moveCount, int pushCount, int traceOver) {
-    switch (outcome) {
-    case ResSizeOver:
-        return " Failed SizeOver\n";
-    case ResBoxesOver:
-        return " Failed BoxesOver\n";
-    case ResIrregular:
-        return " Skiped Strange\n";
-    case ResImpossible:
-        return " Skiped Impossible\n";
-    case ResSolved:
-        return format("%6dmoves%5dpushes%s\n", moveCount, pushCount, traceOver != 0 ? " TraceOut" : "");
-    case ResFailed:
-    case ResTimeout:
-        return " Failed\n";
-    case ResTraceMiss:
-        return " Failed TraceMiss\n";
-    default:
-        return " Failed ?\n";
-    }
+std::string outcomeText(Outcome outcome, int moveCount, int pushCount, int traceOver) {
+    if (outcome != Outcome::Solved) return resultLineText(outcome);
+    return format("%6dmoves%5dpushes%s\n", moveCount, pushCount, traceOver != 0 ? " TraceOut" : "");
 }
 
 std::string levelLineText(const LevelLine& line) {
@@ -92,31 +75,6 @@ std::string summaryText(int solvedCount, int failedCount, int skippedCount, cons
     text += format("# Failed:%4d levels\n", failedCount);
     if (skippedCount != 0) text += format("# Skiped:%4d levels\n", skippedCount);
     return text;
-}
-
-const char* outcomeName(int outcome) {
-    switch (outcome) {
-    case ResCancel:
-        return "Cancel";
-    case ResSizeOver:
-        return "Failed SizeOver";
-    case ResBoxesOver:
-        return "Failed BoxesOver";
-    case ResIrregular:
-        return "Skiped Strange";
-    case ResImpossible:
-        return "Skiped Impossible";
-    case ResSolved:
-        return "Solved";
-    case ResFailed:
-        return "Failed";
-    case ResTimeout:
-        return "Failed Timeout";
-    case ResTraceMiss:
-        return "Failed TraceMiss";
-    default:
-        return "Failed ?";
-    }
 }
 
 ResultFile::~ResultFile() {

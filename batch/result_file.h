@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "solver/outcome.h"
+
 namespace cw {
 
 // A local date and time to the minute, as the result file shows it.
@@ -32,7 +34,7 @@ struct LevelLine {
     int height = 0;
     int boxes = 0; // as counted in the level text
     std::int64_t seconds = 0;
-    int outcome = 0;
+    Outcome outcome = Outcome::NoLevel;
     int moveCount = 0;
     int pushCount = 0;
     int traceOver = 0;
@@ -45,7 +47,7 @@ std::string headerText(const std::string& setName, int levelTotal, int timeLimit
 std::string levelLineText(const LevelLine& line);
 
 // The outcome text that ends a level line, line feed included.
-std::string outcomeText(int outcome, int moveCount, int pushCount, int traceOver);
+std::string outcomeText(Outcome outcome, int moveCount, int pushCount, int traceOver);
 
 // The move string in lines of 100 letters, each "\t\t" + letters + "\n"; empty for no moves.
 std::string traceLinesText(std::string_view moves);
@@ -58,9 +60,6 @@ inline std::string cancelLineText() {
 // The hyphen line, the solved and failed lines with the finish time, and the skipped line only when
 // something was skipped.
 std::string summaryText(int solvedCount, int failedCount, int skippedCount, const LocalStamp& finish);
-
-// Short name of an outcome for machine-readable output ("Solved", "Failed Timeout", ...).
-const char* outcomeName(int outcome);
 
 // Where the texts go. To a path: open() truncates the file and keeps the handle for the header;
 // each later append opens the file again, writes at its end and closes it, so the file can be

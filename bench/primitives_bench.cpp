@@ -44,16 +44,16 @@ int main() {
     chars.push_back('\0');
 
     auto lv = std::make_unique<cw::Level>();
-    if (cw::parseLevel(*lv, chars.data(), cw::ParseFull) != cw::ResReady) {
+    if (cw::parseLevel(*lv, chars.data(), cw::ParseFull) != cw::Outcome::Ready) {
         std::fprintf(stderr, "level 1 did not parse as ready\n");
         return 1;
     }
     cw::fillDeadEnds(*lv);
     auto pos = std::make_unique<cw::SearchPosition>();
     auto lists = std::make_unique<cw::RangeLists>();
-    const int prepared = cw::prepareSearch(*lv, *pos, lv->baseBoard.data(), lv->startPlayer, *lists);
+    const cw::Prepared prepared = cw::prepareSearch(*lv, *pos, lv->baseBoard.data(), lv->startPlayer, *lists);
     std::printf("XSokoban 1: %d x %d, %d boxes, prepareSearch %d\n", lv->boardWidth, lv->boardHeight,
-                pos->boxCount, prepared);
+                pos->boxCount, static_cast<int>(prepared));
 
     long sink = 0;
     cw::Board mark{};
@@ -72,8 +72,10 @@ int main() {
     });
 
     auto scratchPos = std::make_unique<cw::SearchPosition>();
-    const double prepare = callsPerSecond(
-        [&] { sink += cw::prepareSearch(*lv, *scratchPos, lv->baseBoard.data(), lv->startPlayer, *lists); });
+    const double prepare = callsPerSecond([&] {
+        sink += static_cast<int>(
+            cw::prepareSearch(*lv, *scratchPos, lv->baseBoard.data(), lv->startPlayer, *lists));
+    });
 
     std::printf("reachFill      %12.0f calls/s\n", reach);
     std::printf("pushRangeList  %12.0f calls/s (boxes in place, each box in turn)\n", range);

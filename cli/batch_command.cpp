@@ -19,8 +19,8 @@
 #include "cli/load_set.h"
 #include "cli/options.h"
 #include "cli/usage.h"
+#include "engine/engine.h"
 #include "level/level_set.h"
-#include "solver/engine.h"
 
 namespace cwcli {
 
@@ -105,7 +105,7 @@ class StatsFile {
         if (file_ == nullptr) return;
         char line[256];
         std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld\n", r.number, r.width,
-                      r.height, r.boxes, r.outcome, cw::outcomeName(r.outcome),
+                      r.height, r.boxes, cw::code(r.outcome), cw::outcomeName(r.outcome),
                       static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount, r.solvedBy,
                       static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes));
         write(line);
@@ -266,7 +266,7 @@ int runBatch(const Args& args) {
                      a.from, set.levelNumber());
         return ExitBadInput;
     }
-    if (!engine->stores.storesReady()) {
+    if (!engine->storesReady()) {
         std::fprintf(stderr, "cratewise batch: Out of memory.\n");
         return ExitCannotRun;
     }

@@ -13,26 +13,14 @@ namespace cwcli {
 
 namespace {
 
-const char* stateText(int status) {
-    switch (status) {
-    case cw::ResReady:
-        return "Ready";
-    case cw::ResSizeOver:
-        return "Size Over";
-    case cw::ResBoxesOver:
-        return "Boxes Over";
-    case cw::ResIrregular:
-        return "Irregular";
-    case cw::ResImpossible:
-        return "Impossible";
-    default:
-        return "";
-    }
+// The verdict beside a level; a level ready to solve says so, where the window shows nothing.
+const char* listedState(cw::Outcome status) {
+    return status == cw::Outcome::Ready ? "Ready" : cw::stateText(status);
 }
 
 void printLevel(const cw::LevelSet& set, const cw::Level& level) {
     std::printf("%4d [%2d*%2d(%3d)] %s\n", set.levelNumber(), level.boardWidth, level.boardHeight,
-                level.levelBoxCount, stateText(level.levelStatus));
+                level.levelBoxCount, listedState(level.levelStatus));
 }
 
 } // namespace

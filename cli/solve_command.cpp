@@ -8,8 +8,8 @@
 #include "cli/load_set.h"
 #include "cli/options.h"
 #include "cli/usage.h"
+#include "engine/engine.h"
 #include "level/level_set.h"
-#include "solver/engine.h"
 
 namespace cwcli {
 
@@ -49,14 +49,14 @@ bool readArgs(const Args& args, SolveArgs& a) {
 }
 
 // The outcome line and, when solved, the solution; the exit status of the run.
-int report(const cw::Engine& engine, int outcome) {
-    if (outcome == cw::ResSolved) {
+int report(const cw::Engine& engine, cw::Outcome outcome) {
+    if (outcome == cw::Outcome::Solved) {
         std::printf("Solved\n");
         printSolution(engine.trace);
         return ExitDone;
     }
     std::printf("%s\n", trimmed(cw::warningText(outcome)).c_str());
-    return outcome == cw::ResCancel ? ExitCancelled : ExitNotSolved;
+    return outcome == cw::Outcome::Cancel ? ExitCancelled : ExitNotSolved;
 }
 
 } // namespace
@@ -86,9 +86,9 @@ int runSolve(const Args& args) {
         return ExitBadInput;
     }
     int status = ExitNotSolved;
-    if (engine->level.levelStatus != cw::ResReady) {
+    if (engine->level.levelStatus != cw::Outcome::Ready) {
         std::printf("%s\n", cw::stateText(engine->level.levelStatus));
-    } else if (!engine->stores.storesReady()) {
+    } else if (!engine->storesReady()) {
         std::fprintf(stderr, "cratewise solve: Out of memory.\n");
         status = ExitCannotRun;
     } else {

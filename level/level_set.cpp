@@ -274,7 +274,7 @@ int LevelSet::readLevelFile(int n) {
     if (got <= 0) return -1;
     bufferLength_ = static_cast<int>(got);
     textBuffer_[got] = '\0';
-    return parseLevel(level_, textBuffer_.data(), ParseCheck) == ResReady ? n : -1;
+    return parseLevel(level_, textBuffer_.data(), ParseCheck) == Outcome::Ready ? n : -1;
 }
 
 // ---- stepping ----
@@ -394,9 +394,9 @@ bool LevelSet::isLevelBlock(int start, int end) {
     const int e = end - bufferFileOffset_;
     const char saved = buffer[e];
     buffer[e] = '\0';
-    const int verdict = parseLevel(level_, buffer + (start - bufferFileOffset_), ParseCheck);
+    const Outcome verdict = parseLevel(level_, buffer + (start - bufferFileOffset_), ParseCheck);
     buffer[e] = saved;
-    return verdict == ResReady;
+    return verdict == Outcome::Ready;
 }
 
 // ---- level finders ----

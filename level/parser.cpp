@@ -144,7 +144,7 @@ void fixBox(Level& level, int cell) {
 }
 
 // Boxes the player can never push: fixed when on a goal, else the level is impossible.
-int fixUnpushableBoxes(Level& level) {
+Outcome fixUnpushableBoxes(Level& level) {
     Board copy = level.baseBoard;
     Board reach{};
     bool tookAny = true;
@@ -163,20 +163,20 @@ int fixUnpushableBoxes(Level& level) {
             }
         }
     }
-    int result = ResReady;
+    Outcome result = Outcome::Ready;
     for (int cell = 0; cell < level.cellCount; ++cell) {
         if (copy[cell] != BoxOn) continue;
         if (level.goalMap[cell]) {
             fixBox(level, cell);
         } else {
-            result = ResImpossible;
+            result = Outcome::Impossible;
         }
     }
     return result;
 }
 
 // Goals no box can ever be pushed onto: a box standing there is fixed, else the level is impossible.
-int fixUnreachableGoals(Level& level) {
+Outcome fixUnreachableGoals(Level& level) {
     Board grid{};
     for (int cell = 0; cell < level.cellCount; ++cell) {
         grid[cell] = level.baseBoard[cell] == Blocked ? Blocked : level.goalMap[cell];
@@ -196,13 +196,13 @@ int fixUnreachableGoals(Level& level) {
             }
         }
     }
-    int result = ResReady;
+    Outcome result = Outcome::Ready;
     for (int cell = 0; cell < level.cellCount; ++cell) {
         if (grid[cell] != CellGoal) continue;
         if (level.baseBoard[cell] == BoxOn) {
             fixBox(level, cell);
         } else {
-            result = ResImpossible;
+            result = Outcome::Impossible;
         }
     }
     return result;
@@ -263,13 +263,13 @@ bool isMapLine(const char* line, int len) {
     return wall;
 }
 
-int fixFrozenBoxes(Level& level) {
-    const int pushable = fixUnpushableBoxes(level);
-    const int reachable = fixUnreachableGoals(level);
-    return pushable == ResReady && reachable == ResReady ? ResReady : ResImpossible;
+Outcome fixFrozenBoxes(Level& level) {
+    const Outcome pushable = fixUnpushableBoxes(level);
+    const Outcome reachable = fixUnreachableGoals(level);
+    return pushable == Outcome::Ready && reachable == Outcome::Ready ? Outcome::Ready : Outcome::Impossible;
 }
 
-int parseLevel(Level& level, char* text, int mode) {
+Outcome parseLevel(Level& level, char* text, int mode) {
     level.goalRoomPacked = 0;
     Grid grid{};
     PassCounts counts = readPass(text, 0, grid);
@@ -282,19 +282,19 @@ int parseLevel(Level& level, char* text, int mode) {
 
     if (counts.rows < 3 || counts.width < 3 || counts.boxes == 0 || counts.goals == 0 ||
         counts.players != 1) {
-        return ResNoLevel;
+        return Outcome::NoLevel;
     }
-    if (mode == ParseCheck) return ResReady;
-    if (counts.rows > MaxHeight || counts.width > MaxWidth) return ResSizeOver;
+    if (mode == ParseCheck) return Outcome::Ready;
+    if (counts.rows > MaxHeight || counts.width > MaxWidth) return Outcome::SizeOver;
 
     loadBoard(level, grid, counts.width, counts.rows, counts.boxes);
-    const int frozen = fixFrozenBoxes(level);
-    if (!closeAndMarkOutside(level)) return ResIrregular;
-    if (counts.goals != counts.boxes) return ResIrregular;
-    if (frozen != ResReady) return ResImpossible;
-    if (level.movableBoxCount > MaxBoxes) return ResBoxesOver;
+    const Outcome frozen = fixFrozenBoxes(level);
+    if (!closeAndMarkOutside(level)) return Outcome::Irregular;
+    if (counts.goals != counts.boxes) return Outcome::Irregular;
+    if (frozen != Outcome::Ready) return Outcome::Impossible;
+    if (level.movableBoxCount > MaxBoxes) return Outcome::BoxesOver;
     assert(edgeCellsBlocked(level));
-    return ResReady;
+    return Outcome::Ready;
 }
 
 } // namespace cw

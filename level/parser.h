@@ -30,11 +30,11 @@ inline bool isLineBreak(char c) {
 // levelStartsSolved. Full mode returns 0 or a verdict 1 ready, 4 size over, 5 boxes over,
 // 6 irregular, 7 impossible, and loads the board tables (not for 0 or 4). Both modes clear
 // goalRoomPacked. The text is unchanged on return; nothing is read past its terminator.
-int parseLevel(Level& level, char* text, int mode);
+Outcome parseLevel(Level& level, char* text, int mode);
 
 // Fixes boxes that can never move while standing on goals (they become walls) and finds boxes or
 // goals that make the level impossible. Returns 1, or 7 when the level cannot be solved. Needs the
 // board tables of a full parse; lowers movableBoxCount by one per fixed box.
-int fixFrozenBoxes(Level& level);
+Outcome fixFrozenBoxes(Level& level);
 
 } // namespace cw

@@ -295,7 +295,8 @@ void fillDeadEnds(Level& lv) {
     }
 }
 
-int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int player, RangeLists& scratch) {
+Prepared prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int player,
+                       RangeLists& scratch) {
     const int count = lv.cellCount;
     int* sb = pos.searchBoard.data();
     CellArray mark;
@@ -303,10 +304,10 @@ int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int pl
     for (int c = 0; c < count; ++c) sb[c] = board[c];
     int goalCount = 0;
     bool paired = false;
-    if (!listBoxesAndGoals(lv, pos, goalCount, paired)) return 0;
+    if (!listBoxesAndGoals(lv, pos, goalCount, paired)) return Prepared::Impossible;
     if (paired && lv.levelStartsSolved == 0) {
         pos.boxCount = 0;
-        return 8;
+        return Prepared::Solved;
     }
 
     // Fix the boxes that can never move: off a goal that is fatal, on a goal they become walls.
@@ -314,7 +315,7 @@ int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int pl
     for (int i = 0; i < pos.boxCount; ++i) {
         const int box = pos.boxList[i];
         if (sb[box] != 2) continue;
-        if (lv.goalMap[box] == 0) return 0;
+        if (lv.goalMap[box] == 0) return Prepared::Impossible;
         sb[box] = 8;
     }
     // Goals no box can ever leave can never be filled from elsewhere either.
@@ -324,7 +325,7 @@ int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int pl
     for (int i = 0; i < goalCount; ++i) {
         const int goal = pos.goalList[i];
         if (sb[goal] != 2) continue;
-        if (board[goal] != 2) return 0;
+        if (board[goal] != 2) return Prepared::Impossible;
         sb[goal] = 8;
     }
 
@@ -349,7 +350,7 @@ int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int pl
         sb[c] = 0;
     }
     pos.boxCount = boxes;
-    if (goals != boxes) return 0;
+    if (goals != boxes) return Prepared::Impossible;
 
     CellArray sum;
     CellArray dist;
@@ -364,13 +365,13 @@ int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int pl
             pos.pullMask[c] = 0;
         }
     }
-    if (assignmentsFeasible(pos) == 0) return 0;
+    if (assignmentsFeasible(pos) == 0) return Prepared::Impossible;
 
     markGates(lv, pos);
     for (int i = 0; i < pos.boxCount; ++i) sb[pos.boxList[i]] = 2;
     codeCorridors(lv, pos, true);
     codeCorridors(lv, pos, false);
-    return 1;
+    return Prepared::Ready;
 }
 
 void scanGoalRooms(Level& lv, const SearchPosition& pos, GoalRooms& rooms) {

@@ -10,11 +10,18 @@ namespace cw {
 // sweeping in cell order until nothing changes. Boxes count as open. Rewrites lv.baseBoard only.
 void fillDeadEnds(Level& lv);
 
+// What preparing a search position found; the values are the outcome codes they stand for.
+enum class Prepared : int {
+    Impossible = 0, // the position is proven impossible
+    Ready = 1,      // the search position is built
+    Solved = 8,     // every box already stands on a goal and the level did not start solved
+};
+
 // Builds the search position in pos from a working board (0 free, 2 box, 8 blocked; not aliasing
-// pos.searchBoard) and the player's cell. Returns 1 when prepared, 0 when the position is proven
-// impossible, 8 when every box already stands on a goal and the level did not start solved (then
-// pos.boxCount is 0). scratch receives the range lists of the mask construction.
-int prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int player, RangeLists& scratch);
+// pos.searchBoard) and the player's cell. With Solved pos.boxCount is 0. scratch receives the range
+// lists of the mask construction.
+Prepared prepareSearch(const Level& lv, SearchPosition& pos, const int* board, int player,
+                       RangeLists& scratch);
 
 // Finds the free regions of the solved position (boxes on every goal of pos.goalList) and keeps those
 // of 5 or more cells the player could empty by pulling: rooms.goalRoomCell, largest first. May set

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "solver/outcome.h"
+
 namespace cw {
 
 constexpr int MaxWidth = 50;
@@ -22,22 +24,6 @@ constexpr int CellOutside = 16;
 constexpr int Free = 0;
 constexpr int BoxOn = 2;
 constexpr int Blocked = 8;
-
-// Result codes shared by parser, searches, thread bodies, driver and front ends.
-enum Result : int {
-    ResNoLevel = 0,
-    ResReady = 1,    // parser: ready; thread results: still running
-    ResInternal = 2, // searches: keep going
-    ResCancel = 3,
-    ResSizeOver = 4,
-    ResBoxesOver = 5,
-    ResIrregular = 6,
-    ResImpossible = 7,
-    ResSolved = 8,
-    ResFailed = 9,
-    ResTimeout = 10,
-    ResTraceMiss = 11,
-};
 
 using Board = std::array<int, MaxCells>;
 
@@ -58,7 +44,7 @@ struct Level {
     int levelBoxCount = 0;
     int movableBoxCount = 0;
     int levelStartsSolved = 0;
-    int levelStatus = 0;
+    Outcome levelStatus = Outcome::NoLevel;
 
     // Cleared by every parse, only ever set by the goal-room scan.
     int goalRoomPacked = 0;

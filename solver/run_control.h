@@ -4,21 +4,31 @@
 #include <atomic>
 #include <cstdint>
 
+#include "solver/outcome.h"
+
 namespace cw {
+
+// What a search is asked to do at its next poll.
+enum class StopRequest : int {
+    None = 0,   // run on
+    Cancel = 1, // the user's cancel
+    Stop = 2,   // the driver's stop: a thread has solved, or the time is up
+};
 
 // Milliseconds of a monotonic clock: a change of the wall clock never moves a deadline.
 std::int64_t nowMs();
 
 struct RunControl {
-    std::atomic<int> threadOneResult{0}; // 0 before a run, 1 running, then its result code
-    std::atomic<int> threadTwoResult{0};
-    std::atomic<int> stopRequest{0};     // 1 user cancel, 2 stop from the driver
+    // NoLevel before a run, Ready while the thread runs, then its result.
+    std::atomic<Outcome> threadOneResult{Outcome::NoLevel};
+    std::atomic<Outcome> threadTwoResult{Outcome::NoLevel};
+    std::atomic<StopRequest> stopRequest{StopRequest::None};
     std::atomic<bool> cancelHeld{false}; // a cancel that outlasts runs (a cancelled batch) until released
     std::atomic<std::int64_t> runStartMs{0};
     std::atomic<std::int64_t> deadlineMs{0}; // runStartMs + timeLimitSec seconds
     int timeLimitSec = 600;
     std::atomic<std::int64_t> runSeconds{0}; // whole seconds of the current or last run
-    std::atomic<int> runResult{0};
+    std::atomic<Outcome> runResult{Outcome::NoLevel};
     std::atomic<int> solvedBy{0}; // 1 thread one, 2 packing-order solver, 3 thread two's bidirectional solver
     std::atomic<int> threadOneStage{0};
 
@@ -45,7 +55,8 @@ struct RunControl {
     }
     bool pastDeadline() const { return nowMs() >= deadlineMs.load(std::memory_order_relaxed); }
     // What every search polls: a cancel, a stop from the driver, or the time is up.
-    bool stopped() const { return stopRequest.load(std::memory_order_relaxed) != 0 || pastDeadline(); }
+    bool stopped() const { return stopRequested() || pastDeadline(); }
+    bool stopRequested() const { return stopRequest.load(std::memory_order_relaxed) != StopRequest::None; }
 };
 
 } // namespace cw

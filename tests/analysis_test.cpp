@@ -14,15 +14,15 @@ using cw::SearchPosition;
 using cwtest::at;
 using cwtest::levelFromRows;
 
-struct Prepared {
+struct PreparedRun {
     std::unique_ptr<SearchPosition> pos = std::make_unique<SearchPosition>();
     std::unique_ptr<cw::RangeLists> scratch = std::make_unique<cw::RangeLists>();
-    int result = -1;
+    cw::Prepared result = cw::Prepared::Impossible;
 };
 
 // The driver's order: dead ends filled, then the position prepared from the level's own board.
-Prepared prepareFromStart(Level& lv) {
-    Prepared p;
+PreparedRun prepareFromStart(Level& lv) {
+    PreparedRun p;
     cw::fillDeadEnds(lv);
     p.result = cw::prepareSearch(lv, *p.pos, lv.baseBoard.data(), lv.startPlayer, *p.scratch);
     return p;
@@ -42,13 +42,13 @@ TEST(FillDeadEnds, WallsPocketsButKeepsGoalsPlayerAndCellsBesideBoxes) {
 
 TEST(PrepareSearch, CornerBoxOffGoalIsImpossible) {
     auto lv = levelFromRows({"######", "#$   #", "#  . #", "#  @ #", "######"});
-    EXPECT_EQ(prepareFromStart(*lv).result, 0);
+    EXPECT_EQ(prepareFromStart(*lv).result, cw::Prepared::Impossible);
 }
 
 TEST(PrepareSearch, CornerBoxOnGoalBecomesWall) {
     auto lv = levelFromRows({"#######", "#*    #", "#  $. #", "#  @  #", "#######"});
-    const Prepared p = prepareFromStart(*lv);
-    ASSERT_EQ(p.result, 1);
+    const PreparedRun p = prepareFromStart(*lv);
+    ASSERT_EQ(p.result, cw::Prepared::Ready);
     EXPECT_EQ(p.pos->boxCount, 1);
     EXPECT_EQ(p.pos->boxList[0], at(*lv, 2, 3));
     EXPECT_EQ(p.pos->goalList[0], at(*lv, 2, 4));
@@ -60,13 +60,13 @@ TEST(PrepareSearch, SolvedPositionDependsOnLevelStartsSolved) {
     auto lv = levelFromRows(
         {"#########", "#       #", "#       #", "#  *@*  #", "#       #", "#       #", "#########"});
     lv->levelStartsSolved = 0;
-    const Prepared stage = prepareFromStart(*lv);
-    EXPECT_EQ(stage.result, 8);
+    const PreparedRun stage = prepareFromStart(*lv);
+    EXPECT_EQ(stage.result, cw::Prepared::Solved);
     EXPECT_EQ(stage.pos->boxCount, 0);
 
     lv->levelStartsSolved = 1;
-    const Prepared driver = prepareFromStart(*lv);
-    EXPECT_EQ(driver.result, 1);
+    const PreparedRun driver = prepareFromStart(*lv);
+    EXPECT_EQ(driver.result, cw::Prepared::Ready);
     EXPECT_EQ(driver.pos->boxCount, 2);
 }
 
@@ -85,7 +85,9 @@ TEST(PrepareSearch, PlayerLeavesOneCellDeadEndOnlyOntoFreeCell) {
         auto lv = levelFromRows({"######", tc.row, "######"});
         cw::RangeLists scratch;
         auto pos = std::make_unique<SearchPosition>();
-        ASSERT_EQ(cw::prepareSearch(*lv, *pos, lv->baseBoard.data(), lv->startPlayer, scratch), 1) << tc.row;
+        ASSERT_EQ(cw::prepareSearch(*lv, *pos, lv->baseBoard.data(), lv->startPlayer, scratch),
+                  cw::Prepared::Ready)
+            << tc.row;
         EXPECT_EQ(pos->searchBoard[at(*lv, 1, 1)], tc.walled ? 8 : 0) << tc.row;
         EXPECT_EQ(pos->searchPlayer, at(*lv, 1, tc.playerColumn)) << tc.row;
     }
@@ -94,8 +96,8 @@ TEST(PrepareSearch, PlayerLeavesOneCellDeadEndOnlyOntoFreeCell) {
 // Three boxes, each able to reach only the goal below it.
 TEST(PrepareSearch, ListsOrderedByDistanceAndMaskBitsFollowTheLists) {
     auto lv = levelFromRows({"#######", "#@    #", "# # # #", "#$#$#$#", "#.#.#.#", "#######"});
-    const Prepared p = prepareFromStart(*lv);
-    ASSERT_EQ(p.result, 1);
+    const PreparedRun p = prepareFromStart(*lv);
+    ASSERT_EQ(p.result, cw::Prepared::Ready);
     const SearchPosition& pos = *p.pos;
     ASSERT_EQ(pos.boxCount, 3);
     // The middle box and goal are closest to all the others.
@@ -149,8 +151,8 @@ TEST(PrepareSearch, CorridorCodes) {
         else
             lv = levelFromRows(
                 {tc.rows[0], tc.rows[1], tc.rows[2], tc.rows[3], tc.rows[4], tc.rows[5], tc.rows[6]});
-        const Prepared p = prepareFromStart(*lv);
-        ASSERT_EQ(p.result, 1) << tc.name;
+        const PreparedRun p = prepareFromStart(*lv);
+        ASSERT_EQ(p.result, cw::Prepared::Ready) << tc.name;
         std::vector<int> codes;
         for (int i = 0; i < static_cast<int>(tc.codes.size()); ++i)
             codes.push_back(p.pos->corridorCode[at(*lv, tc.firstRow + i, 3)]);
@@ -161,8 +163,8 @@ TEST(PrepareSearch, CorridorCodes) {
 
 TEST(ScanGoalRooms, OneFreeRegionIsTheRoomWithoutPullTest) {
     auto lv = levelFromRows({"######", "#@   #", "# $  #", "#   .#", "######"});
-    const Prepared p = prepareFromStart(*lv);
-    ASSERT_EQ(p.result, 1);
+    const PreparedRun p = prepareFromStart(*lv);
+    ASSERT_EQ(p.result, cw::Prepared::Ready);
     cw::GoalRooms rooms;
     cw::scanGoalRooms(*lv, *p.pos, rooms);
     EXPECT_EQ(rooms.goalRoomCount, 1);
@@ -174,8 +176,8 @@ TEST(ScanGoalRooms, OneFreeRegionIsTheRoomWithoutPullTest) {
 // away from either side, so both are rooms, the larger right one first.
 TEST(ScanGoalRooms, TwoRoomsLargestFirst) {
     auto lv = levelFromRows({"#########", "#   #   #", "#  @.$  #", "#####   #", "#########"});
-    const Prepared p = prepareFromStart(*lv);
-    ASSERT_EQ(p.result, 1);
+    const PreparedRun p = prepareFromStart(*lv);
+    ASSERT_EQ(p.result, cw::Prepared::Ready);
     cw::GoalRooms rooms;
     cw::scanGoalRooms(*lv, *p.pos, rooms);
     ASSERT_EQ(rooms.goalRoomCount, 2);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "engine/engine.h"
 #include "level/level_set.h"
-#include "solver/engine.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -98,7 +98,7 @@ TEST_F(BatchTest, RangeOfOneLevelWritesOneLineBetweenTheHyphenLines) {
     EXPECT_EQ(result(), header(3) + "   2[ 5* 4(  1)]   0sec Skiped Impossible\n" + summary(0, 0, 1));
     EXPECT_EQ(shown, std::vector<int>{2});
     EXPECT_EQ(s.levelsRun, 1);
-    EXPECT_EQ(s.lastOutcome, cw::ResImpossible);
+    EXPECT_EQ(s.lastOutcome, cw::Outcome::Impossible);
     EXPECT_FALSE(s.cancelled);
 }
 
@@ -121,11 +121,11 @@ TEST_F(BatchTest, LevelsNotRunShowZeroSecondsAndCountAsFailedOrSkipped) {
                             "   3[ 5* 3(  1)]   0sec     0moves    0pushes\n" +
                             summary(1, 1, 1));
     ASSERT_EQ(reports.size(), 3u);
-    EXPECT_EQ(reports[0].outcome, cw::ResSizeOver);
+    EXPECT_EQ(reports[0].outcome, cw::Outcome::SizeOver);
     EXPECT_EQ(reports[0].failedCount, 1);
-    EXPECT_EQ(reports[1].outcome, cw::ResIrregular);
+    EXPECT_EQ(reports[1].outcome, cw::Outcome::Irregular);
     EXPECT_EQ(reports[1].skippedCount, 1);
-    EXPECT_EQ(reports[2].outcome, cw::ResSolved);
+    EXPECT_EQ(reports[2].outcome, cw::Outcome::Solved);
     EXPECT_EQ(reports[2].solvedCount, 1);
     for (const cw::LevelReport& r : reports) EXPECT_EQ(r.seconds, 0) << "level " << r.number;
     EXPECT_EQ(s.solvedCount, 1);
@@ -158,7 +158,7 @@ TEST_F(BatchTest, CancelBetweenRunsWritesCancelAndTheSummary) {
     EXPECT_EQ(result(), header(3) + "   1[ 6* 3(  2)]   0sec Skiped Strange\n->Cancel\n" + summary(0, 0, 1));
     EXPECT_EQ(shown, std::vector<int>{1});
     EXPECT_TRUE(s.cancelled);
-    EXPECT_EQ(s.lastOutcome, cw::ResCancel);
+    EXPECT_EQ(s.lastOutcome, cw::Outcome::Cancel);
 }
 
 TEST_F(BatchTest, CancelBeforeTheStartRunsNoLevel) {
@@ -261,7 +261,7 @@ TEST_F(BatchTest, CancelJustBeforeARunStillEndsTheBatch) {
     ASSERT_TRUE(file_.open(resultPath_.string()));
     cw::BatchRun batch(*engine_, *set_);
     std::vector<int> shown;
-    std::vector<int> outcomes;
+    std::vector<cw::Outcome> outcomes;
     cw::BatchHooks hooks;
     hooks.levelShown = [&](int n) {
         shown.push_back(n);
@@ -280,7 +280,7 @@ TEST_F(BatchTest, CancelJustBeforeARunStillEndsTheBatch) {
     ASSERT_GE(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
     // A run stopped by the cancel leaves the cancel line as its only line.
-    if (outcomes[0] == cw::ResCancel) {
+    if (outcomes[0] == cw::Outcome::Cancel) {
         EXPECT_EQ(text, header(2, 600) + tail);
     }
 }

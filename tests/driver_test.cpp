@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "solver/engine.h"
+#include "engine/engine.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -69,7 +69,7 @@ std::string boxRow(int boxes) {
 struct DriverTest : ::testing::Test {
     std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
 
-    int solve(const std::string& text, int seconds = 30) {
+    cw::Outcome solve(const std::string& text, int seconds = 30) {
         cwtest::load(engine->level, text);
         engine->control.timeLimitSec = seconds;
         return engine->solveLevel();
@@ -82,20 +82,20 @@ struct DriverTest : ::testing::Test {
 TEST_F(DriverTest, LevelsThatAreNotReadyAreNotRunButCounted) {
     struct Case {
         std::string text;
-        int outcome;
+        cw::Outcome outcome;
         int failed, skipped;
     };
     const Case cases[] = {
-        {wideLevel(51), cw::ResSizeOver, 1, 0},
-        {boxBlocks(65), cw::ResBoxesOver, 1, 0},
-        {rows({"######", "#@$..#", "######"}), cw::ResIrregular, 0, 1},
-        {rows({"######", "#$ @.#", "#    #", "######"}), cw::ResImpossible, 0, 1},
+        {wideLevel(51), cw::Outcome::SizeOver, 1, 0},
+        {boxBlocks(65), cw::Outcome::BoxesOver, 1, 0},
+        {rows({"######", "#@$..#", "######"}), cw::Outcome::Irregular, 0, 1},
+        {rows({"######", "#$ @.#", "#    #", "######"}), cw::Outcome::Impossible, 0, 1},
     };
     for (const Case& c : cases) {
         engine->control.failedCount = 0;
         engine->control.skippedCount = 0;
         EXPECT_EQ(solve(c.text), c.outcome) << c.text;
-        EXPECT_EQ(engine->control.threadOneResult.load(), 0) << "no thread may start";
+        EXPECT_EQ(engine->control.threadOneResult.load(), cw::Outcome::NoLevel) << "no thread may start";
         EXPECT_EQ(engine->control.failedCount.load(), c.failed);
         EXPECT_EQ(engine->control.skippedCount.load(), c.skipped);
         EXPECT_EQ(engine->control.runResult.load(), c.outcome);
@@ -103,27 +103,27 @@ TEST_F(DriverTest, LevelsThatAreNotReadyAreNotRunButCounted) {
 }
 
 TEST_F(DriverTest, LevelSolvedAtTheStartEndsSolvedWithAnEmptyString) {
-    EXPECT_EQ(solve(rows({"######", "#@ * #", "#  * #", "######"})), cw::ResSolved);
+    EXPECT_EQ(solve(rows({"######", "#@ * #", "#  * #", "######"})), cw::Outcome::Solved);
     EXPECT_EQ(engine->trace.text(), "");
     EXPECT_EQ(engine->trace.moveCount, 0);
     EXPECT_EQ(engine->control.solvedCount.load(), 1);
 }
 
 TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndNeverClaimedSolved) {
-    const int outcome = solve(boxRow(27), 5);
-    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::ResBoxesOver);
-    EXPECT_NE(outcome, cw::ResSolved); // thread one has no search of its own yet
+    const cw::Outcome outcome = solve(boxRow(27), 5);
+    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::BoxesOver);
+    EXPECT_NE(outcome, cw::Outcome::Solved); // thread one has no search of its own yet
     EXPECT_EQ(engine->control.failedCount.load(), 1);
 }
 
 // The limit is measured in milliseconds from the run's start, not in whole clock seconds.
 TEST_F(DriverTest, OneSecondLimitEndsWithTimeoutAfterOneSecond) {
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(solve(slowLevel, 1), cw::ResTimeout);
+    EXPECT_EQ(solve(slowLevel, 1), cw::Outcome::Timeout);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(900));
     EXPECT_LE(took, std::chrono::milliseconds(1300));
-    EXPECT_EQ(engine->control.stopRequest.load(), 0);
+    EXPECT_EQ(engine->control.stopRequest.load(), cw::StopRequest::None);
     EXPECT_EQ(engine->control.failedCount.load(), 1);
 }
 
@@ -135,20 +135,20 @@ TEST_F(DriverTest, CancelEndsWithCancelAndCountsNothing) {
         engine->cancel();
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(engine->solveLevel(), cw::ResCancel);
+    EXPECT_EQ(engine->solveLevel(), cw::Outcome::Cancel);
     canceller.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(counted(), 0);
-    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::ResTimeout);
+    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::Timeout);
 }
 
 TEST_F(DriverTest, SolvedRunIsReplayCheckedAndARepeatRunGivesTheSameString) {
     const std::string text = rows({"#######", "#     #", "# $@$ #", "#.   .#", "#######"});
-    ASSERT_EQ(solve(text), cw::ResSolved);
+    ASSERT_EQ(solve(text), cw::Outcome::Solved);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
     const std::string first(engine->trace.text());
     // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same board.
-    ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
+    ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
     EXPECT_EQ(engine->trace.text(), first);
     EXPECT_EQ(engine->control.solvedCount.load(), 2);
 }

@@ -6,27 +6,28 @@
 #include <string>
 #include <vector>
 
-#include "search/two/two_solver.h"
-#include "solver/engine.h"
+#include "engine/engine.h"
+#include "tests/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
 
 using Rows = std::vector<std::string>;
 
-struct Outcome {
-    int outcome;
+struct RunResult {
+    cw::Outcome outcome;
     int solvedBy;
     int twoNodes;
     std::string replayFault;
 };
 
-Outcome solve(cw::Engine& engine, const std::string& text) {
-    if (cwtest::load(engine.level, text) != cw::ResReady) return {-1, 0, 0, "not ready"};
+RunResult solve(cw::Engine& engine, const std::string& text) {
+    if (cwtest::load(engine.level, text) != cw::Outcome::Ready)
+        return {cw::Outcome::NoLevel, 0, 0, "not ready"};
     engine.control.timeLimitSec = 20;
-    const int outcome = engine.solveLevel();
+    const cw::Outcome outcome = engine.solveLevel();
     const std::string fault =
-        outcome == cw::ResSolved ? cwtest::replayFault(text, engine.trace.text()) : std::string();
+        outcome == cw::Outcome::Solved ? cwtest::replayFault(text, engine.trace.text()) : std::string();
     return {outcome, engine.control.solvedBy.load(), engine.control.twoNodeCount.load(), fault};
 }
 
@@ -36,8 +37,8 @@ TEST(StartArea, PlayerAtTheBottomOfADeepDeadEndIsSolved) {
     auto engine = std::make_unique<cw::Engine>();
     const std::string text = cwtest::rows(
         {"#######", "#  .  #", "# $$. #", "#.  $ #", "### ###", "### ###", "###@###", "#######"});
-    const Outcome run = solve(*engine, text);
-    ASSERT_EQ(run.outcome, cw::ResSolved);
+    const RunResult run = solve(*engine, text);
+    ASSERT_EQ(run.outcome, cw::Outcome::Solved);
     EXPECT_EQ(run.replayFault, "");
 }
 
@@ -47,8 +48,8 @@ TEST(StartArea, BoxPushedOntoAGoalAtATunnelMouthIsSolved) {
     auto engine = std::make_unique<cw::Engine>();
     const std::string text = cwtest::rows({"#########", "# # #   #", "#   $. ##", "#$#  #  #", "#.#   .##",
                                            "#     $##", "###  #@##", "#########"});
-    const Outcome run = solve(*engine, text);
-    ASSERT_EQ(run.outcome, cw::ResSolved);
+    const RunResult run = solve(*engine, text);
+    ASSERT_EQ(run.outcome, cw::Outcome::Solved);
     EXPECT_EQ(run.replayFault, "");
 }
 
@@ -89,8 +90,9 @@ TEST(StartArea, EveryDeadEndAndCorridorStartInEverySymmetryIsSolved) {
                 Rows level = corridorRooms[room];
                 level[r][c] = '@';
                 const std::string text = cwtest::rows(cwtest::symmetry(level, k));
-                const Outcome run = solve(*engine, text);
-                EXPECT_EQ(run.outcome, cw::ResSolved) << "room " << room << " symmetry " << k << "\n" << text;
+                const RunResult run = solve(*engine, text);
+                EXPECT_EQ(run.outcome, cw::Outcome::Solved) << "room " << room << " symmetry " << k << "\n"
+                                                            << text;
                 EXPECT_EQ(run.replayFault, "") << text;
                 runs++;
             }
@@ -103,11 +105,12 @@ TEST(StartArea, EveryDeadEndAndCorridorStartInEverySymmetryIsSolved) {
 TEST(StartArea, TunnelMouthOnAGoalHasNoExit) {
     auto engine = std::make_unique<cw::Engine>();
     auto mouthExit = [&](const std::string& text, int row, int column) {
-        EXPECT_EQ(cwtest::load(engine->level, text), cw::ResReady);
-        EXPECT_EQ(engine->prepareRun(), cw::ResReady);
-        cw::TwoSolver two(engine->level, engine->two, engine->rooms, engine->control, engine->stores);
+        EXPECT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
+        EXPECT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
+        auto solver = cw::EngineProbe::twoSolver(*engine);
+        cw::TwoSolverProbe two(*solver);
         two.markTunnels();
-        return two.tunnelExit[cwtest::cell(engine->level, row, column)];
+        return two.tunnelExit(cwtest::cell(engine->level, row, column));
     };
     const int onFloor = mouthExit(
         cwtest::rows({"###########", "#  ####   #", "#@$     . #", "#   ###   #", "###########"}), 2, 3);
@@ -122,14 +125,14 @@ TEST(StartArea, TunnelMouthOnAGoalHasNoExit) {
 // and its dry queue proves the level impossible; with a tunnel its pulls were pruned, so it fails.
 TEST(ImpossibleVerdict, OnlyACompleteBackwardSearchProvesIt) {
     auto engine = std::make_unique<cw::Engine>();
-    const Outcome open = solve(
+    const RunResult open = solve(
         *engine, cwtest::rows({"#######", "###   #", "#.$   #", "#$  .##", "# @   #", "#  ####", "#######"}));
-    EXPECT_EQ(open.outcome, cw::ResImpossible);
+    EXPECT_EQ(open.outcome, cw::Outcome::Impossible);
     EXPECT_GT(open.twoNodes, 0); // the proof came from the search, not from the analysis
 
-    const Outcome tunnel = solve(*engine, cwtest::rows({"########", "#  *  ##", "##$    #", "#  ### #",
-                                                        "#   #  #", "#.   @##", "########"}));
-    EXPECT_EQ(tunnel.outcome, cw::ResFailed);
+    const RunResult tunnel = solve(*engine, cwtest::rows({"########", "#  *  ##", "##$    #", "#  ### #",
+                                                          "#   #  #", "#.   @##", "########"}));
+    EXPECT_EQ(tunnel.outcome, cw::Outcome::Failed);
 }
 
 } // namespace

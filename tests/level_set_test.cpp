@@ -95,7 +95,7 @@ void walkBothWays(cw::LevelSet& set, const cw::Level& level, const std::vector<i
         SCOPED_TRACE(n);
         EXPECT_EQ(set.levelNumber(), n);
         EXPECT_EQ(set.currentLevelPos(), starts[n - 1]);
-        EXPECT_EQ(level.levelStatus, cw::ResReady);
+        EXPECT_EQ(level.levelStatus, cw::Outcome::Ready);
         EXPECT_EQ(level.boardWidth, levelWidth(n - 1));
         EXPECT_EQ(level.boardHeight, levelHeight(n - 1));
         EXPECT_EQ(set.bufferFileOffset() % cw::TextSlideStep, 0);
@@ -128,7 +128,7 @@ TEST(LevelSet, PastedTextWithTitle) {
     EXPECT_EQ(set.levelNumber(), 1);
     EXPECT_EQ(set.currentLevelPos(), 14);
     EXPECT_EQ(set.findLevelForward(0), 14);
-    EXPECT_EQ(level.levelStatus, cw::ResReady);
+    EXPECT_EQ(level.levelStatus, cw::Outcome::Ready);
     EXPECT_EQ(level.boardWidth, 6);
 }
 
@@ -330,7 +330,7 @@ TEST(LevelSet, FolderPatterns) {
         EXPECT_EQ(set.levelTotal(), 12);
         for (int n = 1; n <= 12; ++n) {
             EXPECT_EQ(set.levelNumber(), n);
-            EXPECT_EQ(level.levelStatus, cw::ResReady);
+            EXPECT_EQ(level.levelStatus, cw::Outcome::Ready);
             EXPECT_EQ(level.boardWidth, levelWidth(n - 1));
             set.nextLevel();
         }

@@ -12,12 +12,12 @@ namespace {
 
 using cwtest::rows;
 
-// Parses a copy of text and checks that the parser left the text as it was.
+// Parses a copy of text and checks that the parser left the text as it was; the verdict as its code.
 int parse(cw::Level& level, const std::string& text, int mode) {
     std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back('\0');
     const std::vector<char> before = buffer;
-    const int verdict = cw::parseLevel(level, buffer.data(), mode);
+    const int verdict = cw::code(cw::parseLevel(level, buffer.data(), mode));
     EXPECT_EQ(buffer, before) << "text changed by the parse";
     return verdict;
 }

@@ -44,19 +44,20 @@ TEST(ResultText, LevelLineForEveryOutcome) {
         const char* expected;
     };
     const Case cases[] = {
-        {{1, 51, 3, 1, 0, cw::ResSizeOver, 0, 0, 0}, "   1[51* 3(  1)]   0sec Failed SizeOver\n"},
-        {{2, 40, 40, 70, 0, cw::ResBoxesOver, 0, 0, 0}, "   2[40*40( 70)]   0sec Failed BoxesOver\n"},
-        {{3, 6, 3, 2, 0, cw::ResIrregular, 0, 0, 0}, "   3[ 6* 3(  2)]   0sec Skiped Strange\n"},
-        {{4, 5, 4, 1, 0, cw::ResImpossible, 0, 0, 0}, "   4[ 5* 4(  1)]   0sec Skiped Impossible\n"},
-        {{5, 9, 8, 4, 12, cw::ResSolved, 250, 61, 0}, "   5[ 9* 8(  4)]  12sec   250moves   61pushes\n"},
-        {{6, 9, 8, 4, 3, cw::ResSolved, 150000, 9000, 1},
+        {{1, 51, 3, 1, 0, cw::Outcome::SizeOver, 0, 0, 0}, "   1[51* 3(  1)]   0sec Failed SizeOver\n"},
+        {{2, 40, 40, 70, 0, cw::Outcome::BoxesOver, 0, 0, 0}, "   2[40*40( 70)]   0sec Failed BoxesOver\n"},
+        {{3, 6, 3, 2, 0, cw::Outcome::Irregular, 0, 0, 0}, "   3[ 6* 3(  2)]   0sec Skiped Strange\n"},
+        {{4, 5, 4, 1, 0, cw::Outcome::Impossible, 0, 0, 0}, "   4[ 5* 4(  1)]   0sec Skiped Impossible\n"},
+        {{5, 9, 8, 4, 12, cw::Outcome::Solved, 250, 61, 0},
+         "   5[ 9* 8(  4)]  12sec   250moves   61pushes\n"},
+        {{6, 9, 8, 4, 3, cw::Outcome::Solved, 150000, 9000, 1},
          "   6[ 9* 8(  4)]   3sec150000moves 9000pushes TraceOut\n"},
-        {{7, 20, 11, 9, 600, cw::ResFailed, 0, 0, 0}, "   7[20*11(  9)] 600sec Failed\n"},
-        {{8, 20, 11, 9, 601, cw::ResTimeout, 0, 0, 0}, "   8[20*11(  9)] 601sec Failed\n"},
-        {{9, 7, 7, 3, 1, cw::ResTraceMiss, 0, 0, 0}, "   9[ 7* 7(  3)]   1sec Failed TraceMiss\n"},
-        {{1234, 7, 7, 3, 12345, cw::ResReady, 0, 0, 0}, "1234[ 7* 7(  3)]12345sec Failed ?\n"},
-        {{10, 7, 7, 3, 0, cw::ResNoLevel, 0, 0, 0}, "  10[ 7* 7(  3)]   0sec Failed ?\n"},
-        {{11, 7, 7, 3, 0, 12, 0, 0, 0}, "  11[ 7* 7(  3)]   0sec Failed ?\n"},
+        {{7, 20, 11, 9, 600, cw::Outcome::Failed, 0, 0, 0}, "   7[20*11(  9)] 600sec Failed\n"},
+        {{8, 20, 11, 9, 601, cw::Outcome::Timeout, 0, 0, 0}, "   8[20*11(  9)] 601sec Failed\n"},
+        {{9, 7, 7, 3, 1, cw::Outcome::TraceMiss, 0, 0, 0}, "   9[ 7* 7(  3)]   1sec Failed TraceMiss\n"},
+        {{1234, 7, 7, 3, 12345, cw::Outcome::Ready, 0, 0, 0}, "1234[ 7* 7(  3)]12345sec Failed ?\n"},
+        {{10, 7, 7, 3, 0, cw::Outcome::NoLevel, 0, 0, 0}, "  10[ 7* 7(  3)]   0sec Failed ?\n"},
+        {{11, 7, 7, 3, 0, static_cast<cw::Outcome>(12), 0, 0, 0}, "  11[ 7* 7(  3)]   0sec Failed ?\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cw::levelLineText(c.line), c.expected) << "outcome " << c.line.outcome;

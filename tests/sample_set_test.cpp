@@ -104,7 +104,7 @@ TEST(SampleSet, EveryLevelIsReadyAndSolvable) {
         SCOPED_TRACE(n);
         set.goTo(n);
         ASSERT_EQ(set.levelNumber(), n);
-        EXPECT_EQ(level.levelStatus, cw::ResReady);
+        EXPECT_EQ(level.levelStatus, cw::Outcome::Ready);
         EXPECT_GE(level.levelBoxCount, 4);
         EXPECT_LE(level.levelBoxCount, 8);
         EXPECT_EQ(level.levelStartsSolved, 0);

@@ -115,7 +115,7 @@ std::string nthLevel(const std::string& text, int n) {
     return level;
 }
 
-int load(cw::Level& level, std::string text) {
+cw::Outcome load(cw::Level& level, std::string text) {
     level.levelStatus = cw::parseLevel(level, text.data(), cw::ParseFull);
     return level.levelStatus;
 }

@@ -2,11 +2,22 @@
 // Small helpers for tests: level texts written row by row.
 #include <filesystem>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "solver/board.h"
+
+namespace cw {
+// Outcomes print as their code and name in test failures.
+inline std::ostream& operator<<(std::ostream& os, Outcome o) {
+    return os << code(o) << " (" << outcomeName(o) << ")";
+}
+inline void PrintTo(Outcome o, std::ostream* os) {
+    *os << o;
+}
+} // namespace cw
 
 namespace cwtest {
 
@@ -29,7 +40,7 @@ std::string replayFault(const std::string& levelText, std::string_view moves);
 std::string nthLevel(const std::string& text, int n);
 
 // Parses the text in full into the level and returns the verdict.
-int load(cw::Level& level, std::string text);
+cw::Outcome load(cw::Level& level, std::string text);
 
 // Cell index of (row, column) on the loaded level.
 inline int cell(const cw::Level& level, int row, int column) {

@@ -16,7 +16,7 @@ struct TraceFixture : ::testing::Test {
     std::unique_ptr<cw::Trace> trace = std::make_unique<cw::Trace>();
 
     void start(const std::string& text) {
-        ASSERT_EQ(load(*level, text), cw::ResReady);
+        ASSERT_EQ(load(*level, text), cw::Outcome::Ready);
         trace->reset(*level);
     }
 };
@@ -86,7 +86,7 @@ TEST_F(TraceFixture, LetterLimitDropsTheRestButCountsGoOn) {
 TEST(ReplayCheck, JudgesHandWrittenMoveStrings) {
     auto level = std::make_unique<cw::Level>();
     const std::string text = rows({"#######", "#@ $ .#", "#  #  #", "#######"});
-    ASSERT_EQ(load(*level, text), cw::ResReady);
+    ASSERT_EQ(load(*level, text), cw::Outcome::Ready);
     struct Case {
         const char* moves;
         int verdict;
@@ -112,7 +112,7 @@ TEST(ReplayCheck, JudgesHandWrittenMoveStrings) {
 
 TEST(ReplayCheck, EmptyStringSolvesALevelThatStartsSolved) {
     auto level = std::make_unique<cw::Level>();
-    ASSERT_EQ(load(*level, rows({"######", "#@ * #", "#  * #", "######"})), cw::ResReady);
+    ASSERT_EQ(load(*level, rows({"######", "#@ * #", "#  * #", "######"})), cw::Outcome::Ready);
     EXPECT_EQ(cw::replayCheck(*level, ""), 1);
     EXPECT_EQ(cw::replayCheck(*level, "r"), 1);
     EXPECT_EQ(cw::replayCheck(*level, "rr"), 0); // the second letter walks into a box

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/engine.h"
 #include "level/level_set.h"
 #include "level/sample_set.h"
 #include "search/two/two_solver.h"
 #include "solver/analysis.h"
-#include "solver/engine.h"
+#include "tests/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -19,27 +20,28 @@ using cwtest::rows;
 // a thread-two solver of its own working on the engine's tables.
 struct TwoFixture : ::testing::Test {
     std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
-    std::unique_ptr<cw::TwoSolver> two;
+    std::unique_ptr<cw::TwoSolver> solver;
+    std::unique_ptr<cw::TwoSolverProbe> two;
 
     void prepare(const std::string& text) {
-        ASSERT_EQ(cwtest::load(engine->level, text), cw::ResReady);
-        ASSERT_EQ(engine->prepareRun(), cw::ResReady);
-        two = std::make_unique<cw::TwoSolver>(engine->level, engine->two, engine->rooms, engine->control,
-                                              engine->stores);
-        engine->stores.zeroStoreTwo();
+        ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
+        ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
+        solver = cw::EngineProbe::twoSolver(*engine);
+        two = std::make_unique<cw::TwoSolverProbe>(*solver);
         two->twoClearStore();
     }
     int at(int row, int column) const { return cell(engine->level, row, column); }
-    cw::Board& board() { return engine->two.threadTwoBoard; }
+    cw::ThreadTwoCopies& copies() { return cw::EngineProbe::two(*engine); }
+    cw::Board& board() { return copies().threadTwoBoard; }
     void placeBoxes(std::initializer_list<int> cells) {
         int i = 0;
         for (int c = 0; c < engine->level.cellCount; c++)
             if (board()[c] == cw::BoxOn) board()[c] = cw::Free;
         for (int c : cells) {
-            engine->two.workBoxList[i++] = c;
+            copies().workBoxList[i++] = c;
             board()[c] = cw::BoxOn;
         }
-        engine->two.threadTwoBoxCount = i;
+        copies().threadTwoBoxCount = i;
     }
 };
 
@@ -50,7 +52,7 @@ TEST_F(TwoFixture, EqualBoxSetsInAnotherOrderAreOneNode) {
     cw::TwoNode* slot = two->twoFindNode(at(1, 1));
     ASSERT_EQ(slot->player, 0);
     slot->player = static_cast<std::int16_t>(at(1, 1));
-    for (int i = 0; i < 3; i++) slot->boxes[i] = static_cast<std::int16_t>(engine->two.workBoxList[i]);
+    for (int i = 0; i < 3; i++) slot->boxes[i] = static_cast<std::int16_t>(copies().workBoxList[i]);
 
     placeBoxes({c, a, b});
     EXPECT_EQ(two->twoFindNode(at(1, 1)), slot);
@@ -77,14 +79,14 @@ TEST_F(TwoFixture, HandoffKeepsEveryMoveThatFitsAndFlagsTheRest) {
         chain[i].parent = i > 0 ? &chain[i - 1] : nullptr;
     }
     two->recordForwardChain(&chain[length - 1]);
-    EXPECT_EQ(two->handoffCount, cw::MaxHandoff);
-    EXPECT_EQ(two->handoffOver, 1);
-    EXPECT_EQ(two->handoffFrom[0], at(1, 2));
-    EXPECT_EQ(two->handoffTo[0], at(1, 3));
+    EXPECT_EQ(two->handoff().count, cw::MaxHandoff);
+    EXPECT_EQ(two->handoff().over, 1);
+    EXPECT_EQ(two->handoff().from[0], at(1, 2));
+    EXPECT_EQ(two->handoff().to[0], at(1, 3));
     // The board follows the moves that were not recorded too: the last node has its box on cells[0].
     const int last = cells[(length - 1) % 2];
-    EXPECT_EQ(two->handoffBoard[last], cw::BoxOn);
-    EXPECT_EQ(two->handoffBoard[cells[length % 2]], cw::Free);
+    EXPECT_EQ(two->handoff().board[last], cw::BoxOn);
+    EXPECT_EQ(two->handoff().board[cells[length % 2]], cw::Free);
 }
 
 struct TunnelCase {
@@ -107,8 +109,8 @@ TEST_P(TunnelTest, MarksAllButTheRestingPlaces) {
     for (const char* line : c.level) text += std::string(line) + "\n";
     prepare(text);
     two->markTunnels();
-    for (int col : c.marked) EXPECT_EQ(two->noRest[at(c.row, col)], 1) << "column " << col;
-    for (int col : c.open) EXPECT_EQ(two->noRest[at(c.row, col)], 0) << "column " << col;
+    for (int col : c.marked) EXPECT_EQ(two->noRest(at(c.row, col)), 1) << "column " << col;
+    for (int col : c.open) EXPECT_EQ(two->noRest(at(c.row, col)), 0) << "column " << col;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -138,7 +140,7 @@ TEST_F(TwoFixture, TunnelMouthLearnsWhereTheBoxComesToRest) {
     prepare(rows({"###########", "#  ####   #", "#@$     . #", "#   ###   #", "###########"}));
     two->markTunnels();
     // The cell before the entrance, beside one wall, points at the tunnel's resting cell.
-    EXPECT_EQ(two->tunnelExit[at(2, 3)], at(2, 5));
+    EXPECT_EQ(two->tunnelExit(at(2, 3)), at(2, 5));
 }
 
 TEST_F(TwoFixture, RegionBonusCountsCutOffAreas) {
@@ -163,16 +165,16 @@ TEST_F(TwoFixture, CorralAgainstTheWallsIsDeadUnlessItHoldsAGoal) {
     prepare(rows({"#######", "#   $.#", "#  $  #", "#   @.#", "#######"}));
     placeBoxes({at(1, 2), at(2, 1)});
     // The corner cell behind both boxes cannot be reached, and each box can only be pushed into it.
-    EXPECT_EQ(two->corralDeadlock(at(1, 2), at(1, 3)), 1);
+    EXPECT_TRUE(two->corralDeadlock(at(1, 2), at(1, 3)));
     // A move that leaves every free cell reachable is never a corral.
     placeBoxes({at(1, 3), at(2, 1)});
-    EXPECT_EQ(two->corralDeadlock(at(1, 3), at(1, 4)), 0);
+    EXPECT_FALSE(two->corralDeadlock(at(1, 3), at(1, 4)));
 }
 
 TEST_F(TwoFixture, CorralAroundAGoalCanBeOpened) {
     prepare(rows({"#######", "#.  $ #", "#  $  #", "#   @.#", "#######"}));
     placeBoxes({at(1, 2), at(2, 1)});
-    EXPECT_EQ(two->corralDeadlock(at(1, 2), at(1, 3)), 0);
+    EXPECT_FALSE(two->corralDeadlock(at(1, 2), at(1, 3)));
 }
 
 struct SolveCase {
@@ -191,9 +193,9 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
         auto engine = std::make_unique<cw::Engine>();
         std::string text;
         for (const char* line : c.level) text += std::string(line) + "\n";
-        ASSERT_EQ(cwtest::load(engine->level, text), cw::ResReady);
+        ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
         engine->control.timeLimitSec = 10;
-        EXPECT_EQ(engine->solveLevel(), cw::ResSolved) << text;
+        EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << text;
         EXPECT_EQ(engine->control.solvedBy.load(), 3);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
         EXPECT_LE(engine->control.twoNodeCount.load(), c.maxNodes) << text;
@@ -203,9 +205,9 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
 TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
     auto engine = std::make_unique<cw::Engine>();
     const std::string text = rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"});
-    ASSERT_EQ(cwtest::load(engine->level, text), cw::ResReady);
+    ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
     engine->control.timeLimitSec = 10;
-    ASSERT_EQ(engine->solveLevel(), cw::ResSolved);
+    ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
 }
 
@@ -218,7 +220,7 @@ TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
     for (int n = 1; n <= cw::SampleLevelCount; n++) {
         set.goTo(n);
         engine->control.timeLimitSec = 60;
-        EXPECT_EQ(engine->solveLevel(), cw::ResSolved) << "sample level " << n;
+        EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << "sample level " << n;
         EXPECT_EQ(cwtest::replayFault(cwtest::nthLevel(cw::sampleSetText(), n), engine->trace.text()), "")
             << "sample level " << n;
         EXPECT_GT(engine->trace.pushCount, 0);

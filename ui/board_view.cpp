@@ -207,11 +207,11 @@ void BoardView::drawBoard(const cw::Level& lv, int facing) {
     facing_ = facing;
 }
 
-void BoardView::drawLevelAtStart(const cw::Level& lv, int mode) {
+void BoardView::drawLevelAtStart(const cw::Level& lv, cw::Outcome state) {
     moveIndex_ = 0;
     pushes_ = 0;
     facing_ = 0;
-    if (mode == 4) {
+    if (state == cw::Outcome::SizeOver) {
         drawSizeOver();
         return;
     }
@@ -309,7 +309,7 @@ void BoardView::drawSizeOver() {
 }
 
 void BoardView::top(const cw::Level& lv) {
-    drawLevelAtStart(lv, 0);
+    drawLevelAtStart(lv, cw::Outcome::Ready);
     player_ = lv.levelPlayer;
 }
 

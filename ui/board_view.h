@@ -58,7 +58,7 @@ class BoardView {
     void onDrawn(std::function<void()> callback) { drawn_ = std::move(callback); }
 
     // The level's start position (mode 4 draws the size-over picture instead), viewer at move 0.
-    void drawLevelAtStart(const cw::Level& lv, int mode);
+    void drawLevelAtStart(const cw::Level& lv, cw::Outcome state);
     // Redraws the display board with the player facing `facing`, after scrolling by `dir` when facing is set.
     void drawViewer(const cw::Level& lv, int facing, int dir);
     // The position of a finished run (boxes from the trace board, fixed boxes from the base board).

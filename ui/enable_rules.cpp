@@ -23,7 +23,7 @@ EnableTable enableRules(const EnableState& s) {
         on[CtlPrev] = s.levelNumber != 1;
         on[CtlNext] = s.levelNumber != s.levelTotal;
     }
-    on[CtlSolve] = s.levelTotal > 0 && s.levelState == 1;
+    on[CtlSolve] = s.levelTotal > 0 && s.levelState == cw::Outcome::Ready;
     if (s.solutionLength > 0) {
         on[CtlTop] = on[CtlStepBack] = s.moveIndex != 0;
         on[CtlPlay] = on[CtlStepForward] = s.moveIndex < s.solutionLength;

@@ -3,6 +3,8 @@
 // running activity stays usable while it runs, so two activities never overlap.
 #include <array>
 
+#include "solver/outcome.h"
+
 namespace cwui {
 
 // The 14 command controls in the order of the enable table.
@@ -31,9 +33,9 @@ struct EnableState {
     bool batch = false;
     bool solving = false;
     bool playing = false;
-    int levelTotal = 0;  // levels in the set, 0 when nothing is loaded
-    int levelNumber = 0; // current level, 1-based
-    int levelState = 0;  // the shown level's state code; 1 is ready to solve
+    int levelTotal = 0;                            // levels in the set, 0 when nothing is loaded
+    int levelNumber = 0;                           // current level, 1-based
+    cw::Outcome levelState = cw::Outcome::NoLevel; // the shown level's verdict
     int solutionLength = 0;
     int moveIndex = 0; // trace viewer position
 };

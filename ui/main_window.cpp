@@ -67,7 +67,7 @@ MainWindow::MainWindow(Dialogs& dialogs, SolveFunction solve, QWidget* parent)
       set_(engine_->level, cw::pasteFilePath()), settingsFile_(cw::settingsFilePath()),
       settings_(cw::readSettings(settingsFile_)), resultPath_(settings_.outputFile), view_(loadTiles()) {
     setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
-    storesReady_ = engine_->stores.storesReady();
+    storesReady_ = engine_->storesReady();
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     setFont(font);
@@ -305,7 +305,7 @@ void MainWindow::showSet(bool loaded) {
         levelLine_->clear();
         stateLine_->clear();
         levelEdit_->clear();
-        shownState_ = 0;
+        shownState_ = cw::Outcome::NoLevel;
         resetRun();
         view_.drawLoadError();
     }
@@ -370,7 +370,7 @@ void MainWindow::solveCommand() {
         openResult();
         return;
     }
-    if (shownState_ != cw::ResReady || set_.levelNumber() == 0) return;
+    if (shownState_ != cw::Outcome::Ready || set_.levelNumber() == 0) return;
     solving_ = true;
     applyEnableRules();
     controls_[CtlSolve]->setText(QStringLiteral("Cancel"));
@@ -449,18 +449,18 @@ void MainWindow::solveFinished() {
     solving_ = false;
     engine_->releaseCancel();
     controls_[CtlSolve]->setText(QStringLiteral("Solve"));
-    const int outcome = lastOutcome_.load();
+    const cw::Outcome outcome = lastOutcome_.load();
     cw::Trace& t = engine_->trace;
-    if (outcome != cw::ResSolved) t.clearText();
+    if (outcome != cw::Outcome::Solved) t.clearText();
     view_.top(engine_->level);
-    if (outcome == cw::ResSolved) updateMoveFields();
+    if (outcome == cw::Outcome::Solved) updateMoveFields();
     seconds_->setText(
         QString::asprintf("%5lld sec", static_cast<long long>(engine_->control.runSeconds.load())));
     updateProgress();
     QThread::msleep(200);
     applyEnableRules();
     if (closing_) return;
-    if (outcome != cw::ResSolved)
+    if (outcome != cw::Outcome::Solved)
         dialogs_.warning(this, QString::fromLatin1(cw::warningText(outcome)));
     else
         openResult();
@@ -567,7 +567,7 @@ void MainWindow::runBatch() {
         onWindow([this, &report] {
             solvedCount_->setText(QString::number(report.solvedCount));
             failedCount_->setText(QString::number(report.failedCount));
-            if (report.outcome == cw::ResCancel) view_.drawLevelAtStart(engine_->level, shownState_);
+            if (report.outcome == cw::Outcome::Cancel) view_.drawLevelAtStart(engine_->level, shownState_);
         });
     };
     hooks.progressStart = [this] { onWindow([this] { timer_->start(ProgressIntervalMs); }); };
@@ -600,7 +600,7 @@ void MainWindow::batchFinished() {
     playing_.store(false);
     batch_ = false;
     solving_ = false;
-    if (lastOutcome_.load() == cw::ResSolved) {
+    if (lastOutcome_.load() == cw::Outcome::Solved) {
         view_.top(engine_->level);
         updateMoveFields();
     }
@@ -608,7 +608,7 @@ void MainWindow::batchFinished() {
     controls_[CtlOption]->setText(QStringLiteral("Option"));
     const cw::LocalStamp& s = batchSummary_.start;
     const cw::LocalStamp& f = batchSummary_.finish;
-    const bool cancelled = batchSummary_.lastOutcome == cw::ResCancel;
+    const bool cancelled = batchSummary_.lastOutcome == cw::Outcome::Cancel;
     const QString text =
         QString::asprintf(cancelled ? "  Batch is canceled.\n\n%4d/%02d/%02d %02d:%02d Start\n"
                                       "%4d/%02d/%02d %02d:%02d Cancel\n"

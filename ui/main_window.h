@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "batch/batch_run.h"
+#include "engine/engine.h"
 #include "level/level_set.h"
 #include "level/settings_file.h"
-#include "solver/engine.h"
 #include "ui/board_view.h"
 #include "ui/enable_rules.h"
 
@@ -36,7 +36,7 @@ class MainWindow : public QWidget {
     Q_OBJECT
   public:
     // Runs one level on the worker thread; the engine's own solveLevel unless replaced.
-    using SolveFunction = std::function<int(cw::Engine&)>;
+    using SolveFunction = std::function<cw::Outcome(cw::Engine&)>;
 
     explicit MainWindow(Dialogs& dialogs, SolveFunction solve = {}, QWidget* parent = nullptr);
     // Cancels and waits for a running worker, frees the node stores and deletes the scratch text file.
@@ -69,7 +69,7 @@ class MainWindow : public QWidget {
     bool batchRunning() const { return batch_; }
     bool playing() const { return playing_.load(); }
     bool workerRunning() const { return worker_.joinable() && !workerEnded_.load(); }
-    int lastOutcome() const { return lastOutcome_.load(); }
+    cw::Outcome lastOutcome() const { return lastOutcome_.load(); }
     QString statusText(int id) const; // text of a static control by its id, e.g. 1014 for the set line
     // Applies the enable rules to a state the window is put in by hand (tests of the rule table).
     void applyEnableRules();
@@ -129,7 +129,7 @@ class MainWindow : public QWidget {
     bool solving_ = false;
     bool batch_ = false;
     std::atomic<bool> playing_{false};
-    int shownState_ = 0;
+    cw::Outcome shownState_ = cw::Outcome::NoLevel;
     int startsSolved_ = 0;
     bool closing_ = false;
 
@@ -137,7 +137,7 @@ class MainWindow : public QWidget {
     std::thread worker_;
     std::atomic<bool> workerEnded_{true};
     int workerMode_ = 0;
-    std::atomic<int> lastOutcome_{0};
+    std::atomic<cw::Outcome> lastOutcome_{cw::Outcome::NoLevel};
     std::unique_ptr<cw::BatchRun> batchRun_;
     std::unique_ptr<cw::ResultFile> resultFile_;
     cw::BatchOptions batchOptions_;

@@ -12,8 +12,8 @@ constexpr long long TwoDeclined = 19'700'000;
 } // namespace
 
 long long barOneCount(const cw::RunControl& control, int levelStartsSolved) {
-    const int result = control.threadOneResult.load(std::memory_order_relaxed);
-    if (result == 0) return 0;
+    const cw::Outcome result = control.threadOneResult.load(std::memory_order_relaxed);
+    if (result == cw::Outcome::NoLevel) return 0;
     if (levelStartsSolved == 1) return BarOneFull;
     const long long meet = control.meetNodeCount.load(std::memory_order_relaxed);
     if (control.threadOneStage.load(std::memory_order_relaxed) != 2) {
@@ -23,13 +23,13 @@ long long barOneCount(const cw::RunControl& control, int levelStartsSolved) {
                             control.orderNodeCount.load(std::memory_order_relaxed);
         return std::min(count, GoalStageCap);
     }
-    return result == 1 || result == 8 ? meet + FullSearchBase : BarOneFull;
+    return result == cw::Outcome::Ready || result == cw::Outcome::Solved ? meet + FullSearchBase : BarOneFull;
 }
 
 long long barTwoCount(const cw::RunControl& control) {
-    const int result = control.threadTwoResult.load(std::memory_order_relaxed);
-    if (result == 0) return 0;
-    if (result == 5) return TwoDeclined;
+    const cw::Outcome result = control.threadTwoResult.load(std::memory_order_relaxed);
+    if (result == cw::Outcome::NoLevel) return 0;
+    if (result == cw::Outcome::BoxesOver) return TwoDeclined;
     return control.twoNodeCount.load(std::memory_order_relaxed);
 }
 

@@ -11,19 +11,15 @@ void ThreadOneSearch::resetRun() {
     control_.meetNodeCount.store(0, std::memory_order_relaxed);
 }
 
-// Not built yet: the stage reports failure, never a solution.
-int ThreadOneSearch::mainSearch() {
-    return ResFailed;
+// Not built yet: each stage reports failure, never a solution.
+Outcome ThreadOneSearch::mainSearch() {
+    return Outcome::Failed;
 }
-int ThreadOneSearch::meetExpandBackward() {
-    return ResFailed;
+Outcome ThreadOneSearch::meetContinue() {
+    return Outcome::Failed;
 }
-int ThreadOneSearch::meetExpandForward() {
-    return ResFailed;
-}
-void ThreadOneSearch::meetBuildSolution() {}
-int ThreadOneSearch::fullSearch() {
-    return ResFailed;
+Outcome ThreadOneSearch::fullSearch() {
+    return Outcome::Failed;
 }
 
 } // namespace cw

@@ -14,11 +14,13 @@ class ThreadOneSearch {
     // Per-run state the thread body resets.
     void resetRun();
 
-    int mainSearch();         // 8 solved, 10 stopped, otherwise failed
-    int meetExpandBackward(); // 1 go on, 8 met, 0 dry, 9 full
-    int meetExpandForward();
-    void meetBuildSolution();
-    int fullSearch();
+    Outcome mainSearch(); // Solved, Timeout (stopped), otherwise failed
+    // The meeting search left running by the main search (meetState 1), stepped until it meets
+    // (Solved, solution written), runs dry or fills its table (Failed), or is stopped (Timeout).
+    Outcome meetContinue();
+    Outcome fullSearch();
+    // Whether a stage wrote into store one since the run started, so it must be cleared again.
+    bool storeTouched() const { return false; }
 
     int threadOneGiveUp = 0;
     int pathLength = 0;

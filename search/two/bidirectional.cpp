@@ -4,20 +4,14 @@
 
 namespace cw {
 
-namespace {
-
-bool pastDeadline(const RunControl& control) {
-    return control.pastDeadline();
+Outcome TwoSolver::twoBidirectionalSolve() {
+    const Outcome r = solve();
+    publishNodeCount(); // the count is exact once the search has ended
+    return r;
 }
 
-bool stopRequested(const RunControl& control) {
-    return control.stopRequest.load(std::memory_order_relaxed) != 0;
-}
-
-} // namespace
-
-int TwoSolver::twoBidirectionalSolve() {
-    if (!stores_.storesReady()) return ResFailed;
+Outcome TwoSolver::solve() {
+    if (!stores_.storesReady()) return Outcome::Failed;
     const int n = two_.threadTwoBoxCount;
     const int cells = lv_.cellCount;
     int* board = two_.threadTwoBoard.data();
@@ -49,26 +43,32 @@ int TwoSolver::twoBidirectionalSolve() {
     }
     for (int c = 0; c < cells; c++) mark_[c] = 0;
     const int f = reachFill(lv_, board, mark_.data(), two_.threadTwoPlayer);
-    int r = expandStart(f);
+    Step r = expandStart(f);
     clearBoxes();
-    if (r == ResSolved) return ResSolved;
+    if (r == Step::Met) return Outcome::Solved;
 
-    if (stopRequested(control_)) return ResTimeout;
+    if (control_.stopRequested()) return Outcome::Timeout;
     for (;;) {
-        if (pastDeadline(control_)) return ResTimeout;
+        if (control_.pastDeadline()) return Outcome::Timeout;
         r = twoExpandForward();
-        if (r == ResSolved) return ResSolved;
-        if (r != ResInternal) break;
+        if (r == Step::Met) return Outcome::Solved;
+        if (r != Step::Continue) break; // dry or full: the backward search goes on alone
         if (nodeCount_ > ForwardPhaseNodes) break;
-        if (stopRequested(control_)) return ResTimeout;
+        if (control_.stopRequested()) return Outcome::Timeout;
     }
     for (;;) {
-        if (stopRequested(control_) || pastDeadline(control_)) return ResTimeout;
-        r = twoExpandBackward();
-        if (r == ResInternal) continue;
-        if (r == ResSolved) recordBackwardChain();
-        if (r == ResImpossible) return backwardRanDry();
-        return r;
+        if (control_.stopRequested() || control_.pastDeadline()) return Outcome::Timeout;
+        switch (twoExpandBackward()) {
+        case Step::Continue:
+            continue;
+        case Step::Met:
+            recordBackwardChain();
+            return Outcome::Solved;
+        case Step::Full:
+            return Outcome::Failed;
+        case Step::Dry:
+            return backwardRanDry();
+        }
     }
 }
 
@@ -92,7 +92,7 @@ void TwoSolver::addRoots() {
 // The backward queue is empty, so every position the backward search can reach is stored. Without a
 // pruned pull that is every position from which the solved position can be reached: the level is
 // impossible unless the start is among them, and then its backward chain is the solution.
-int TwoSolver::backwardRanDry() {
+Outcome TwoSolver::backwardRanDry() {
     const int n = two_.threadTwoBoxCount;
     for (int i = 0; i < n; i++) {
         two_.workBoxList[i] = two_.startBoxList[i];
@@ -101,11 +101,11 @@ int TwoSolver::backwardRanDry() {
     for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
     const int f = reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), two_.threadTwoPlayer);
     TwoNode* start = twoFindNode(f);
-    int result = backwardPruned_ ? ResFailed : ResImpossible;
+    Outcome result = backwardPruned_ ? Outcome::Failed : Outcome::Impossible;
     if (start->player != 0 && start->side == 1) {
         twoMeetNode_ = start;
         recordBackwardChain();
-        result = ResSolved;
+        result = Outcome::Solved;
     }
     clearBoxes();
     return result;
@@ -129,36 +129,36 @@ bool TwoSolver::tunnelExitListed(int exit, int h) const {
 }
 
 // Candidate moves of the start position; a move that reaches a root solves the level at once.
-int TwoSolver::expandStart(int player) {
+TwoSolver::Step TwoSolver::expandStart(int player) {
     return expandPosition(nullptr, player, -1, true);
 }
 
-int TwoSolver::twoExpandForward() {
+TwoSolver::Step TwoSolver::twoExpandForward() {
     return expandNode(forward_.take(), true);
 }
 
-int TwoSolver::twoExpandBackward() {
+TwoSolver::Step TwoSolver::twoExpandBackward() {
     return expandNode(backward_.take(), false);
 }
 
-int TwoSolver::expandNode(TwoNode* node, bool forward) {
-    if (node == nullptr) return ResImpossible;
+TwoSolver::Step TwoSolver::expandNode(TwoNode* node, bool forward) {
+    if (node == nullptr) return Step::Dry;
     loadNode(node);
     for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
     reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), node->player);
-    const int result = expandPosition(node, node->player, node->movedBox, forward);
+    const Step result = expandPosition(node, node->player, node->movedBox, forward);
     clearBoxes();
     return result;
 }
 
 // Tries every whole move of every box but `skip` from the position on the board (its player's reach
 // marked in mark_): pushes forward, pulls backward. `parent` is none for the start position.
-int TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forward) {
+TwoSolver::Step TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forward) {
     const int n = two_.threadTwoBoxCount;
     int* board = two_.threadTwoBoard.data();
     const auto* masks = forward ? two_.pushMask32.data() : two_.pullMask32.data();
-    int result = ResInternal;
-    for (int j = 0; j < n && result == ResInternal; j++) {
+    Step result = Step::Continue;
+    for (int j = 0; j < n && result == Step::Continue; j++) {
         if (j == skip) continue;
         const int b = two_.workBoxList[j];
         bool reachable = false;
@@ -170,7 +170,7 @@ int TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forwar
                       : forward         ? pushRangeOn(lv_, board, sides_.data(), b, player, cells, players)
                                         : pullRange(lv_, board, sides_.data(), b, player, cells, players);
         board[b] = Free;
-        for (int l = 1; l < h && result == ResInternal; l++) {
+        for (int l = 1; l < h && result == Step::Continue; l++) {
             const int u = cells[l];
             if (masks[u] == 0) continue;
             if (noRest[u] == 1 || (tunnelExit[u] != 0 && tunnelExitListed(tunnelExit[u], h))) {
@@ -191,35 +191,34 @@ int TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forwar
 
 // Box j has moved from b to u, the player stands on t, and the position is on the board. Rejects a
 // dead position, stores a new one, or finishes when the position is known from the other side.
-int TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward) {
+TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward) {
     const int n = two_.threadTwoBoxCount;
     int* board = two_.threadTwoBoard.data();
     const auto* masks = forward ? two_.pushMask32.data() : two_.pullMask32.data();
-    if (forward && freezeTest(lv_, board, u) == 1) return ResInternal;
+    if (forward && freezeTest(lv_, board, u) == 1) return Step::Continue;
     if (masks[u] != masks[b] && maskMatchFeasible(lv_, masks, two_.workBoxList.data(), n) == 0)
-        return ResInternal;
+        return Step::Continue;
     for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
     const int player = reachFill(lv_, board, reachMark_.data(), t);
-    if (forward && corralDeadlock(u, t, reachMark_.data()) != 0) return ResInternal;
+    if (forward && corralDeadlock(u, t, reachMark_.data())) return Step::Continue;
     const int knownAreas = forward ? corralAreas : -1;
 
     TwoNode* slot = twoFindNode(player);
     if (slot->player == 0) {
         // The start's moves are stored whatever the node limit.
-        if (storeNode(slot, player, j, forward ? 2 : 1, parent, parent != nullptr) != ResSolved)
-            return ResFailed;
+        if (!storeNode(slot, player, j, forward ? 2 : 1, parent, parent != nullptr)) return Step::Full;
         if (forward) {
             forward_.append(slot, regionBonus(reachMark_.data(), knownAreas));
             for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
         } else {
             backward_.append(slot, backwardPriority(reachMark_.data()));
         }
-        return ResInternal;
+        return Step::Continue;
     }
-    if (slot->side != (forward ? 1 : 2)) return ResInternal;
+    if (slot->side != (forward ? 1 : 2)) return Step::Continue;
     if (parent == nullptr) {
         recordStartMove(b, u, player);
-        return ResSolved;
+        return Step::Met;
     }
     if (!forward) {
         // The forward chain leads from the start to the meeting position; the backward chain goes on
@@ -231,22 +230,22 @@ int TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward
     slot->parent = parent;
     slot->movedBox = static_cast<std::int8_t>(j);
     if (forward) recordForwardChain(slot);
-    return ResSolved;
+    return Step::Met;
 }
 
 // A level solved by one box move from the start: the move goes to the hand-off directly.
 void TwoSolver::recordStartMove(int from, int to, int player) {
-    if (handoffCount >= MaxHandoff) {
-        handoffOver = 1;
+    if (handoff_.count >= MaxHandoff) {
+        handoff_.over = 1;
     } else {
-        handoffTo[handoffCount] = static_cast<std::int16_t>(to);
-        handoffPlayer[handoffCount] = static_cast<std::int16_t>(player);
-        handoffFrom[handoffCount] = static_cast<std::int16_t>(from);
-        handoffCount++;
+        handoff_.to[handoff_.count] = static_cast<std::int16_t>(to);
+        handoff_.player[handoff_.count] = static_cast<std::int16_t>(player);
+        handoff_.from[handoff_.count] = static_cast<std::int16_t>(from);
+        handoff_.count++;
     }
-    handoffLastPlayer = player;
-    handoffBoard[from] = Free;
-    handoffBoard[to] = BoxOn;
+    handoff_.lastPlayer = player;
+    handoff_.board[from] = Free;
+    handoff_.board[to] = BoxOn;
 }
 
 } // namespace cw

@@ -17,13 +17,13 @@ bool contains(const int* list, int count, int value) {
 
 } // namespace
 
-int TwoSolver::corralDeadlock(int u, int t) {
+bool TwoSolver::corralDeadlock(int u, int t) {
     for (int c = 0; c < lv_.cellCount; c++) corralMark_[c] = 0;
     reachFill(lv_, two_.threadTwoBoard.data(), corralMark_.data(), t);
     return corralDeadlock(u, t, corralMark_.data());
 }
 
-int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
+bool TwoSolver::corralDeadlock(int u, int t, const int* reach) {
     corralAreas = -1;
     const int cells = lv_.cellCount;
     const int* board = two_.threadTwoBoard.data();
@@ -35,7 +35,7 @@ int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
         const int c = u + ring[k];
         cutOff = board[c] == Free && reach[c] == 0;
     }
-    if (!cutOff) return 0;
+    if (!cutOff) return false;
 
     int* label = corralLabel_.data();
     for (int c = 0; c < cells; c++) label[c] = 0;
@@ -52,13 +52,13 @@ int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
         if (board[c] == Free && label[c] != 1 && !contains(areas, areaCount, label[c]))
             areas[areaCount++] = label[c];
     }
-    if (areaCount == 0) return 0;
+    if (areaCount == 0) return false;
 
     int kept = 0;
     for (int i = 0; i < areaCount; i++) {
-        const int r = corralSearch(t, areas[i], -1);
-        if (r == 1) return 1;
-        if (r != 9) areas[kept++] = areas[i];
+        const CorralResult r = corralSearch(t, areas[i], -1);
+        if (r == CorralResult::Dead) return true;
+        if (r != CorralResult::TooLarge) areas[kept++] = areas[i];
     }
     std::vector<int>& pairs = corralPairs_;
     for (int i = 0; i < kept; i++) {
@@ -79,12 +79,12 @@ int TwoSolver::corralDeadlock(int u, int t, const int* reach) {
             }
         }
         for (int b : pairs)
-            if (corralSearch(t, a, b) == 1) return 1;
+            if (corralSearch(t, a, b) == CorralResult::Dead) return true;
     }
-    return 0;
+    return false;
 }
 
-int TwoSolver::corralSearch(int t, int a, int b) {
+CorralResult TwoSolver::corralSearch(int t, int a, int b) {
     const int cells = lv_.cellCount;
     const int* board = two_.threadTwoBoard.data();
     const int* label = corralLabel_.data();
@@ -99,7 +99,7 @@ int TwoSolver::corralSearch(int t, int a, int b) {
             touches = board[c] == Free && (label[c] == a || (b >= 0 && label[c] == b));
         }
         if (!touches) continue;
-        if (corralBoxCount_ == CorralMaxBoxes) return 9;
+        if (corralBoxCount_ == CorralMaxBoxes) return CorralResult::TooLarge;
         corralBoxes_[corralBoxCount_++] = w;
     }
 
@@ -113,22 +113,21 @@ int TwoSolver::corralSearch(int t, int a, int b) {
     for (int c = 0; c < cells; c++) cb[c] = board[c] == Blocked ? Blocked : Free;
     for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = BoxOn;
 
-    int r = corralLookup(t);
+    const CorralResult r = corralLookup(t);
     CorralRecord* root = corralRecord_;
-    if (r != 2) {
+    if (r != CorralResult::Pending) {
         corralStamp_ = s;
         for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
         return r;
     }
     for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
-    if (corralBudget_ >= CorralBudgetLimit) return 0;
+    if (corralBudget_ >= CorralBudgetLimit) return CorralResult::Open;
 
-    while (control_.stopRequest.load(std::memory_order_relaxed) == 0) {
-        if (control_.pastDeadline()) return ResTimeout;
+    while (!control_.stopped()) {
         CorralRecord* rec = corralQueue_.take();
         if (rec == nullptr) {
             root->verdict = 2;
-            return 1;
+            return CorralResult::Dead;
         }
         corralBoxCount_ = rec->count;
         for (int i = 0; i < corralBoxCount_; i++) {
@@ -148,10 +147,10 @@ int TwoSolver::corralSearch(int t, int a, int b) {
                 cb[ahead] = BoxOn;
                 const int f = freezeTest(lv_, cb, ahead);
                 if (!(f == 1 || (packingMode == 1 && f != 0))) {
-                    if (corralLookup(behind) == 0) {
+                    if (corralLookup(behind) == CorralResult::Open) {
                         root->verdict = 1;
                         for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
-                        return 0;
+                        return CorralResult::Open;
                     }
                 }
                 cb[ahead] = Free;
@@ -161,10 +160,10 @@ int TwoSolver::corralSearch(int t, int a, int b) {
         }
         for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
     }
-    return ResTimeout;
+    return CorralResult::Stopped;
 }
 
-int TwoSolver::corralLookup(int p) {
+CorralResult TwoSolver::corralLookup(int p) {
     const int cells = lv_.cellCount;
     int* cb = corralBoard_.data();
     const auto& ring = lv_.ringOffset;
@@ -196,7 +195,7 @@ int TwoSolver::corralLookup(int p) {
         x ^= ud;
         if (lv_.goalMap[d] == 0) offGoal = true;
     }
-    if (!offGoal) return 0;
+    if (!offGoal) return CorralResult::Open;
 
     for (int i = 0; i < releasedCount; i++) cb[released[i]] = Free;
     const auto stamp = static_cast<std::uint32_t>(corralStamp_);
@@ -222,9 +221,10 @@ int TwoSolver::corralLookup(int p) {
 
     if (match) {
         corralRecord_ = rec;
-        return rec->verdict != 0 ? rec->verdict - 1 : 2;
+        if (rec->verdict == 0) return CorralResult::Pending;
+        return rec->verdict == 2 ? CorralResult::Dead : CorralResult::Open;
     }
-    if (corralNewCount_ >= CorralNewLimit || corralBudget_ >= CorralBudgetLimit) return 0;
+    if (corralNewCount_ >= CorralNewLimit || corralBudget_ >= CorralBudgetLimit) return CorralResult::Open;
     corralNewCount_++;
     corralBudget_++;
     for (int i = 0; i < keyCount; i++) rec->boxes[i] = static_cast<std::int16_t>(key[i]);
@@ -235,7 +235,7 @@ int TwoSolver::corralLookup(int p) {
     rec->next = nullptr;
     corralQueue_.append(rec, CorralMaxBoxes - keyCount);
     corralRecord_ = rec;
-    return 2;
+    return CorralResult::Pending;
 }
 
 } // namespace cw

@@ -11,10 +11,11 @@ constexpr std::uint32_t HashSeed = 0x55555555u;
 
 } // namespace
 
-TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, const GoalRooms& rooms, RunControl& control,
-                     NodeStores& stores)
-    : handoffFrom(MaxHandoff), handoffTo(MaxHandoff), handoffPlayer(MaxHandoff), lv_(level), two_(two),
-      rooms_(rooms), control_(control), stores_(stores) {
+TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, RunControl& control, NodeStores& stores)
+    : lv_(level), two_(two), control_(control), stores_(stores) {
+    handoff_.from.resize(MaxHandoff);
+    handoff_.to.resize(MaxHandoff);
+    handoff_.player.resize(MaxHandoff);
     if (stores.storesReady()) {
         cache_ = reinterpret_cast<CorralRecord*>(stores.nodeStoreTwo() + StoreTwoPatternCache);
         table_ = reinterpret_cast<TwoNode*>(stores.nodeStoreTwo() + StoreTwoNodeTable);
@@ -52,16 +53,16 @@ TwoNode* TwoSolver::twoFindNode(int player) {
 void TwoSolver::twoClearStore() {
     NodeStores::zeroRange(stores_.nodeStoreTwo(), 0, NodeStoreTwoBytes);
     nodeCount_ = 0;
-    control_.twoNodeCount.store(0, std::memory_order_relaxed);
+    publishNodeCount();
     twoMeetNode_ = nullptr;
     forward_.clear();
     corralStamp_ = 0;
 }
 
-int TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited) {
-    if (limited && nodeCount_ >= TwoNodeLimit) return ResFailed;
-    nodeCount_++;
-    control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed);
+bool TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited) {
+    if (limited && nodeCount_ >= TwoNodeLimit) return false;
+    // The progress display needs only a recent count; one shared write per node would cost more.
+    if ((++nodeCount_ & 4095) == 0) publishNodeCount();
     const int n = two_.threadTwoBoxCount;
     for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
     slot->player = static_cast<std::int16_t>(player);
@@ -69,18 +70,18 @@ int TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoN
     slot->side = static_cast<std::int8_t>(side);
     slot->parent = parent;
     slot->next = nullptr;
-    return ResSolved;
+    return true;
 }
 
 void TwoSolver::resetHandoff() {
     // Fixed boxes are walls on thread two's board, so the chain is compared with that board.
-    handoffBoard = two_.threadTwoBoard;
-    handoffLastPlayer = lv_.startPlayer;
-    handoffOver = 0;
-    handoffCount = 0;
+    handoff_.board = two_.threadTwoBoard;
+    handoff_.lastPlayer = lv_.startPlayer;
+    handoff_.over = 0;
+    handoff_.count = 0;
 }
 
-// Records the box move that leads from handoffBoard to the node's position.
+// Records the box move that leads from handoff_.board to the node's position.
 void TwoSolver::recordMove(TwoNode* node, int fallbackCell, int& count) {
     const int n = two_.threadTwoBoxCount;
     const int cells = lv_.cellCount;
@@ -89,22 +90,22 @@ void TwoSolver::recordMove(TwoNode* node, int fallbackCell, int& count) {
     int to = -1, from = -1;
     for (int c = 0; c < cells && (to < 0 || from < 0); c++) {
         const bool nodeBox = recordBoard_[c] == BoxOn;
-        const bool handBox = handoffBoard[c] == BoxOn;
+        const bool handBox = handoff_.board[c] == BoxOn;
         if (nodeBox && !handBox && to < 0) to = c;
         if (handBox && !nodeBox && from < 0) from = c;
     }
     if (from < 0) to = from = fallbackCell;
     if (count >= MaxHandoff) {
-        handoffOver = 1;
+        handoff_.over = 1;
     } else {
-        handoffFrom[count] = static_cast<std::int16_t>(from);
-        handoffTo[count] = static_cast<std::int16_t>(to);
-        handoffPlayer[count] = node->player;
+        handoff_.from[count] = static_cast<std::int16_t>(from);
+        handoff_.to[count] = static_cast<std::int16_t>(to);
+        handoff_.player[count] = node->player;
         count++;
     }
-    handoffLastPlayer = node->player;
-    handoffBoard[from] = Free;
-    handoffBoard[to] = BoxOn;
+    handoff_.lastPlayer = node->player;
+    handoff_.board[from] = Free;
+    handoff_.board[to] = BoxOn;
 }
 
 // The cell of the box whose move made the node; roots have no moved box and give their first box.
@@ -116,17 +117,17 @@ int TwoSolver::movedCell(const TwoNode* node) const {
 void TwoSolver::recordForwardChain(TwoNode* node) {
     std::vector<TwoNode*> chain;
     for (TwoNode* n = node; n != nullptr; n = n->parent) chain.push_back(n);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) recordMove(*it, movedCell(*it), handoffCount);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) recordMove(*it, movedCell(*it), handoff_.count);
 }
 
 void TwoSolver::recordBackwardChain() {
-    int count = handoffCount;
+    int count = handoff_.count;
     TwoNode* before = twoMeetNode_;
     for (TwoNode* n = twoMeetNode_ != nullptr ? twoMeetNode_->parent : nullptr; n != nullptr; n = n->parent) {
         recordMove(n, movedCell(before), count);
         before = n;
     }
-    handoffCount = count;
+    handoff_.count = count;
 }
 
 } // namespace cw

@@ -81,32 +81,53 @@ template <typename Record, int Buckets> struct BucketQueue {
     }
 };
 
+// What a corral search, or a look into the pattern cache, found.
+enum class CorralResult {
+    Open,     // the corral can be opened, or there is none to test
+    Dead,     // the boxes around the corral can never open it: the position is dead
+    Pending,  // a new or unanswered record; the search must go on
+    TooLarge, // more boxes touch the corral than a record holds
+    Stopped,  // the run was stopped meanwhile
+};
+
+// A found solution as the driver reads it: one entry per box move (many pushes of one box).
+struct Handoff {
+    std::vector<std::int16_t> from, to, player; // box cell before and after, normalised player after
+    int count = 0;
+    int over = 0;  // 1 when more moves had to be recorded than fit
+    Board board{}; // the position reached by the moves recorded so far
+    int lastPlayer = 0;
+};
+
 class TwoSolver {
   public:
-    TwoSolver(const Level& level, ThreadTwoCopies& two, const GoalRooms& rooms, RunControl& control,
-              NodeStores& stores);
+    TwoSolver(const Level& level, ThreadTwoCopies& two, RunControl& control, NodeStores& stores);
 
-    // 8 solved (hand-off filled), 7 proven impossible (the backward search ran dry with no pull
-    // pruned by a heuristic, and never reached the start), 9 store not ready, table full or a pruned
-    // backward search ran dry, 10 stopped.
-    int twoBidirectionalSolve();
+    // Solved (hand-off filled); Impossible, proven: the backward search ran dry with no pull pruned
+    // by a heuristic and never reached the start; Failed: store not ready, table full, or a pruned
+    // backward search ran dry; Timeout: stopped.
+    Outcome twoBidirectionalSolve();
+
+    const Handoff& handoff() const { return handoff_; }
+    int twoNodeCount() const { return nodeCount_; }
+
+    // Set by the thread body for the packing-order solver, whose corral test also refuses boxes
+    // frozen on goals.
+    int packingMode = 0;
+
+  private:
+    friend class TwoSolverProbe; // the tests' window into the solver (tests/two_solver_probe.h)
 
     // Node table.
     TwoNode* twoFindNode(int player);
     void twoClearStore();
-    int twoNodeCount() const { return nodeCount_; }
 
-    // Hand-off of a found solution to the driver: one entry per box move.
-    std::vector<std::int16_t> handoffFrom, handoffTo, handoffPlayer;
-    int handoffCount = 0;
-    int handoffOver = 0;
-    Board handoffBoard{};
-    int handoffLastPlayer = 0;
+    // Hand-off of a found solution to the driver.
     void resetHandoff();
     void recordForwardChain(TwoNode* node);
     void recordBackwardChain();
 
-    // Tunnel marks and steering, visible for tests.
+    // Tunnel marks and steering.
     void markTunnels();
     int regionBonus(int player);
     int backwardPriority(int player);
@@ -120,40 +141,46 @@ class TwoSolver {
     double twoTallyScale = 0;
 
     // Corral deadlock test of a position in place on threadTwoBoard / workBoxList.
-    int corralDeadlock(int u, int t);
+    bool corralDeadlock(int u, int t);
     // The same with the player's reach from t already marked (non-zero) in `reach`.
-    int corralDeadlock(int u, int t, const int* reach);
+    bool corralDeadlock(int u, int t, const int* reach);
     // Free areas the player cannot reach, as counted by the last corralDeadlock that labelled the
     // board; -1 when it did not.
     int corralAreas = -1;
-    int packingMode = 0;
 
-  private:
-    // Stores a node in an empty slot; 9 (and nothing stored) when `limited` and the table is full.
-    int storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited = true);
+    // Stores a node in an empty slot; false (and nothing stored) when `limited` and the table is full.
+    bool storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited = true);
     void recordMove(TwoNode* node, int fallbackCell, int& count);
     int movedCell(const TwoNode* node) const;
     void loadNode(const TwoNode* node);
     void clearBoxes();
-    int expandStart(int player);
-    int twoExpandForward();
-    int twoExpandBackward();
-    int expandNode(TwoNode* node, bool forward);
-    int expandPosition(TwoNode* parent, int player, int skip, bool forward);
-    int tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
+    // What one expansion found.
+    enum class Step {
+        Continue, // nothing yet
+        Met,      // the searches met, or the start reached the solved position: solved
+        Full,     // the node table is full
+        Dry,      // the queue is empty
+    };
+    Outcome solve();
+    Step expandStart(int player);
+    Step twoExpandForward();
+    Step twoExpandBackward();
+    Step expandNode(TwoNode* node, bool forward);
+    Step expandPosition(TwoNode* parent, int player, int skip, bool forward);
+    Step tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
     void recordStartMove(int from, int to, int player);
     int bonusForOtherAreas();
     int tallyPriority() const;
     bool tunnelExitListed(int exit, int h) const;
     void addRoots();
-    int backwardRanDry();
+    Outcome backwardRanDry();
+    void publishNodeCount() { control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed); }
 
-    int corralSearch(int t, int a, int b);
-    int corralLookup(int p);
+    CorralResult corralSearch(int t, int a, int b);
+    CorralResult corralLookup(int p);
 
     const Level& lv_;
     ThreadTwoCopies& two_;
-    const GoalRooms& rooms_;
     RunControl& control_;
     NodeStores& stores_;
 
@@ -161,6 +188,7 @@ class TwoSolver {
     CorralRecord* cache_ = nullptr;
     int nodeCount_ = 0;
     TwoNode* twoMeetNode_ = nullptr;
+    Handoff handoff_;
     bool backwardPruned_ = false; // a backward pull was skipped by a tunnel rule this run
     BucketQueue<TwoNode, TwoQueueBuckets> forward_;
     BucketQueue<TwoNode, TwoQueueBuckets> backward_;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/engine.h"
 #include "level/level_set.h"
-#include "solver/engine.h"
 #include "ui/board_view.h"
 
 namespace {
@@ -117,7 +117,7 @@ TEST_F(ViewerTest, WideBoardShowsTheColumnsAroundThePlayer) {
     } cases[] = {{3, 0}, {40, 18}};
     for (const auto& c : cases) {
         load(wideLevel(c.playerColumn));
-        view_.drawLevelAtStart(level_, 1);
+        view_.drawLevelAtStart(level_, cw::Outcome::Ready);
         EXPECT_EQ(view_.offsets().column, -c.firstColumn) << c.playerColumn;
         // The view's first column is the board's column firstColumn: the player sits at its place.
         EXPECT_EQ(shown(view_, c.playerColumn - c.firstColumn, view_.offsets().row + 1),
@@ -127,7 +127,7 @@ TEST_F(ViewerTest, WideBoardShowsTheColumnsAroundThePlayer) {
 
 TEST_F(ViewerTest, SmallBoardIsCentredWithWallsAndGoal) {
     load("#####\n#@$.#\n#####\n");
-    view_.drawLevelAtStart(level_, 1);
+    view_.drawLevelAtStart(level_, cw::Outcome::Ready);
     EXPECT_EQ(view_.offsets(), (Offsets{13, 8}));
     EXPECT_EQ(shown(view_, 14, 9), tileColour({2, 0}));  // player
     EXPECT_EQ(shown(view_, 15, 9), tileColour({4, 1}));  // box
@@ -140,7 +140,7 @@ TEST_F(ViewerTest, SmallBoardIsCentredWithWallsAndGoal) {
 
 TEST_F(ViewerTest, StepsForwardAndBackToMoveZeroWithoutFacing) {
     load("######\n#@ $.#\n######\n");
-    view_.drawLevelAtStart(level_, 1);
+    view_.drawLevelAtStart(level_, cw::Outcome::Ready);
     const QImage start = view_.buffer().copy();
     const std::string moves = "rR";
     ASSERT_TRUE(view_.stepForward(level_, moves));
@@ -162,7 +162,7 @@ TEST_F(ViewerTest, StepsForwardAndBackToMoveZeroWithoutFacing) {
 
 TEST_F(ViewerTest, SizeOverAndLoadErrorPictures) {
     load("#####\n#@$.#\n#####\n");
-    view_.drawLevelAtStart(level_, 4);
+    view_.drawLevelAtStart(level_, cw::Outcome::SizeOver);
     // Row 1 of the size-over picture starts "6222...": background, then boxes from pixel (72, 96).
     EXPECT_EQ(view_.buffer().pixelColor(48 + 12, 96 + 12), tileColour({4, 0}));
     EXPECT_EQ(view_.buffer().pixelColor(72 + 12, 96 + 12), tileColour({4, 1}));

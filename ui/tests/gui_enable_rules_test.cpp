@@ -26,7 +26,7 @@ EnableState ready(int total, int number, int length = 0, int index = 0) {
     s.storesReady = true;
     s.levelTotal = total;
     s.levelNumber = number;
-    s.levelState = 1;
+    s.levelState = cw::Outcome::Ready;
     s.solutionLength = length;
     s.moveIndex = index;
     return s;
@@ -43,7 +43,7 @@ TEST(EnableRules, TableOfStates) {
     EnableState noStores = ready(5, 2, 10, 3);
     noStores.storesReady = false;
     EnableState notReady = ready(5, 2);
-    notReady.levelState = 6;
+    notReady.levelState = cw::Outcome::Irregular;
     const Case cases[] = {
         {"stores missing", noStores, "00000000000000"},
         {"batch", with(ready(5, 2, 10, 3), true, true, true), "00000000000001"},
@@ -76,7 +76,7 @@ TEST(EnableRules, WindowWithOneLevelSetDisablesTheSelector) {
 TEST(EnableRules, WindowStartsWithOnlyTheLoadersAndOption) {
     cwui::ScriptedDialogs dialogs;
     cwui::MainWindow window(dialogs);
-    ASSERT_TRUE(window.engine().stores.storesReady());
+    ASSERT_TRUE(window.engine().storesReady());
     EXPECT_EQ(cwuitest::flags(window.enableTable()), "11110000000001");
     EXPECT_EQ(window.statusText(1014), QStringLiteral("Levels are not loaded."));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Cratewise Ver7.3 by korrin (Aug/2021)"));

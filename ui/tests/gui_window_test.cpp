@@ -118,7 +118,7 @@ TEST_F(WindowTest, RealSolveEndsWithTheResultAndNoWarning) {
     EXPECT_EQ(button(window_, 1008)->text(), QStringLiteral("Cancel"));
     EXPECT_EQ(cwuitest::flags(window_.enableTable()), "00000000100000");
     ASSERT_TRUE(cwuitest::waitForWorker(window_));
-    EXPECT_EQ(window_.lastOutcome(), cw::ResSolved);
+    EXPECT_EQ(window_.lastOutcome(), cw::Outcome::Solved);
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_EQ(dialogs_.textRuns, 1);
     const cw::Trace& t = window_.engine().trace;
@@ -160,7 +160,7 @@ TEST(WindowOutcomes, EveryOutcomeButSolvedShowsExactlyOneWarning) {
         // The run leaves a partial string behind; a failed run must not keep it.
         cwui::MainWindow window(dialogs, [&c](cw::Engine& engine) {
             giveSolution(engine, "rr", 0);
-            return c.outcome;
+            return static_cast<cw::Outcome>(c.outcome);
         });
         cwuitest::pasteLevels(window, dialogs, threeLevels());
         const int runsBefore = dialogs.textRuns;
@@ -260,7 +260,7 @@ TEST_F(WindowTest, PasteLongerThanTheTextBufferLoadsEveryLevel) {
     levelEdit()->setText(QString::number(count));
     window_.goCommand();
     EXPECT_EQ(window_.levelSet().levelNumber(), count);
-    EXPECT_EQ(window_.engine().level.levelStatus, cw::ResReady);
+    EXPECT_EQ(window_.engine().level.levelStatus, cw::Outcome::Ready);
 }
 
 TEST_F(WindowTest, EmptyPasteOrCloseBoxChangesNothing) {

@@ -23,18 +23,15 @@ class Engine {
     Engine& operator=(const Engine&) = delete;
 
     // Runs one solving attempt on the loaded level with control.timeLimitSec; both solver threads have
-    // ended on return. For 8 the trace holds the replay-checked move string. Also left in runResult.
-    int solveLevel();
-
-    // The set-up of a run before the threads start: dead ends, search position, thread two's copies,
-    // trace reset, goal rooms. Returns 1 when the threads must run, else the run's outcome.
-    int prepareRun();
+    // ended on return. For Solved the trace holds the replay-checked move string. Also left in
+    // control.runResult.
+    Outcome solveLevel();
 
     // Forgets the last run: no thread results, no progress, no solution (a level was just shown).
     void clearRun();
 
-    // Asks a running solveLevel to stop as the user's cancel (outcome 3).
-    void cancel() { control.stopRequest.store(1, std::memory_order_relaxed); }
+    // Asks a running solveLevel to stop as the user's cancel (outcome Cancel).
+    void cancel() { control.stopRequest.store(StopRequest::Cancel, std::memory_order_relaxed); }
     // A cancel that every later run also sees at once, until releaseCancel(); a batch uses it so a
     // cancel cannot slip in between two runs.
     void holdCancel() {
@@ -43,25 +40,29 @@ class Engine {
     }
     void releaseCancel() { control.cancelHeld.store(false); }
 
-    // Result of the last run of thread two, for tests and statistics.
-    const TwoSolver& twoSolver() const { return *twoSolver_; }
+    // Whether both node stores could be mapped; without them no search may run ("Out of memory.").
+    bool storesReady() const { return stores_.storesReady(); }
 
+    // The front ends' part: the level the set parses into, the solution, the control words.
     Level level;
-    SearchPosition pos;
-    ThreadTwoCopies two;
-    GoalRooms rooms;
     Trace trace;
     RunControl control;
-    NodeStores stores;
 
   private:
+    friend class EngineProbe; // the tests' window into a run (tests/engine_probe.h)
+
+    Outcome prepareRun();
     void runThreads();
-    int decide();
+    Outcome decide();
     void buildFromHandoff();
-    void countOutcome(int result);
+    void countOutcome(Outcome result);
     void threadOneBody();
     void threadTwoBody();
 
+    SearchPosition pos_;
+    ThreadTwoCopies two_;
+    GoalRooms rooms_;
+    NodeStores stores_;
     RangeLists driverScratch_;
     std::unique_ptr<ThreadOneSearch> threadOne_;
     std::unique_ptr<TwoSolver> twoSolver_;
@@ -69,9 +70,5 @@ class Engine {
 
 // Thread two's copies of the search position, taken before the threads start.
 void copyForThreadTwo(const SearchPosition& pos, ThreadTwoCopies& two);
-
-// Texts for outcomes and verdicts shown to the user.
-const char* stateText(int levelStatus); // "Size Over", "Boxes Over", "Irregular", "Impossible", ""
-const char* warningText(int outcome);   // " Canceled          " ... with trailing spaces
 
 } // namespace cw

@@ -1,0 +1,57 @@
+// The two solver threads: which searches each runs, in which order, and what each reports.
+#include "engine/engine.h"
+#include "search/main/thread_one_search.h"
+#include "search/two/two_solver.h"
+
+namespace cw {
+
+void Engine::threadOneBody() {
+    if (level.levelStartsSolved == 1) {
+        control.threadOneResult.store(Outcome::Failed);
+        return;
+    }
+    stores_.zeroStoreOne();
+    threadOne_->resetRun();
+    control.threadOneStage.store(0);
+    auto finish = [&](Outcome r) {
+        control.runSeconds.store(control.elapsedSeconds());
+        if (r == Outcome::Solved) {
+            control.solvedBy.store(1);
+        } else if (r == Outcome::Timeout) {
+            // Only the user's cancel is a cancel; the driver's stop is a timeout or a lost race.
+            r = control.stopRequest.load() == StopRequest::Cancel ? Outcome::Cancel : Outcome::Timeout;
+        } else if (r == Outcome::Ready) {
+            r = Outcome::Failed; // Ready would read as "still running" to the driver
+        }
+        control.threadOneResult.store(r);
+    };
+    Outcome r = threadOne_->mainSearch();
+    if (r == Outcome::Solved || r == Outcome::Timeout) return finish(r);
+    if (threadOne_->threadOneGiveUp == 1) return finish(Outcome::Failed);
+
+    control.threadOneStage.store(1);
+    if (threadOne_->meetState == 1) {
+        r = threadOne_->meetContinue();
+        if (r == Outcome::Solved || r == Outcome::Timeout) return finish(r);
+    }
+    control.runSeconds.store(control.elapsedSeconds());
+
+    control.threadOneStage.store(2);
+    // The earlier stages' tables share the store with the full search's.
+    if (threadOne_->storeTouched()) stores_.zeroStoreOne();
+    control.meetNodeCount.store(0);
+    finish(threadOne_->fullSearch());
+}
+
+void Engine::threadTwoBody() {
+    if (two_.threadTwoBoxCount > TwoMaxBoxes) {
+        control.threadTwoResult.store(Outcome::BoxesOver);
+        return;
+    }
+    // The solver clears its store itself, as each of its searches starts.
+    const Outcome r = twoSolver_->twoBidirectionalSolve();
+    if (r == Outcome::Solved) control.solvedBy.store(3);
+    control.threadTwoResult.store(r);
+}
+
+} // namespace cw

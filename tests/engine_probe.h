@@ -1,0 +1,44 @@
+#pragma once
+// The tests' window into an engine and its thread-two solver: set a run up as the driver does
+// before its threads start, and look at or place what a search works on. Nothing else reaches
+// these tables from outside.
+#include <memory>
+
+#include "engine/engine.h"
+#include "search/two/two_solver.h"
+
+namespace cw {
+
+class EngineProbe {
+  public:
+    // The driver's set-up of a run: Ready when the threads would start.
+    static Outcome prepareRun(Engine& e) { return e.prepareRun(); }
+    static SearchPosition& pos(Engine& e) { return e.pos_; }
+    static ThreadTwoCopies& two(Engine& e) { return e.two_; }
+    static GoalRooms& rooms(Engine& e) { return e.rooms_; }
+    static NodeStores& stores(Engine& e) { return e.stores_; }
+    // A thread-two solver of its own on the engine's tables.
+    static std::unique_ptr<TwoSolver> twoSolver(Engine& e) {
+        return std::make_unique<TwoSolver>(e.level, e.two_, e.control, e.stores_);
+    }
+};
+
+class TwoSolverProbe {
+  public:
+    explicit TwoSolverProbe(TwoSolver& s) : s_(s) {}
+    TwoNode* twoFindNode(int player) { return s_.twoFindNode(player); }
+    void twoClearStore() { s_.twoClearStore(); }
+    void resetHandoff() { s_.resetHandoff(); }
+    void recordForwardChain(TwoNode* node) { s_.recordForwardChain(node); }
+    const Handoff& handoff() const { return s_.handoff_; }
+    void markTunnels() { s_.markTunnels(); }
+    int noRest(int cell) const { return s_.noRest[cell]; }
+    int tunnelExit(int cell) const { return s_.tunnelExit[cell]; }
+    int regionBonus(int player) { return s_.regionBonus(player); }
+    bool corralDeadlock(int u, int t) { return s_.corralDeadlock(u, t); }
+
+  private:
+    TwoSolver& s_;
+};
+
+} // namespace cw
