@@ -1,15 +1,9 @@
 #include "level/level_set.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "level/parser.h"
 #include "level/sample_set.h"
@@ -35,35 +29,6 @@ std::string fileTitle(const std::string& path) {
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) name.resize(dot);
     return name;
-}
-
-// The first `count` bytes of a regular file, or -1. A FIFO or device among a folder's files is no
-// level file: opening it without blocking and looking before reading keeps a scan from hanging.
-long readRegularFile(const std::string& path, char* into, long count) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    long done = -1;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        done = 0;
-        while (done < count) {
-            const ssize_t got = ::read(fd, into + done, static_cast<std::size_t>(count - done));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            done += got;
-        }
-    }
-    ::close(fd);
-    return done;
-}
-
-std::string escapePercent(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '%') out += '%';
-    }
-    return out;
 }
 
 } // namespace
@@ -215,36 +180,12 @@ int LevelSet::finishLoad(const std::string& name) {
 
 int LevelSet::openFolder(const std::string& folder) {
     isSample_ = false;
-    std::string base = folder;
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    std::error_code error;
-    std::filesystem::directory_iterator it(base, error);
-    bool found = false;
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError)) continue;
-        const std::string name = it->path().filename().string();
-        const std::size_t first = name.find_first_of("0123456789");
-        if (first == std::string::npos) continue;
-        std::size_t last = first;
-        while (last < name.size() && name[last] >= '0' && name[last] <= '9') ++last;
-        const std::string digits = name.substr(first, last - first);
-        if (digits.find_first_not_of('0') != digits.size() - 1 || digits.back() != '1') continue;
-        folderPrefix_ = base + "/" + name.substr(0, first);
-        folderSuffix_ = name.substr(last);
-        folderDigits_ = digits.size() >= 2 ? static_cast<int>(digits.size()) : 0;
-        if (readLevelFile(1) != 1) continue;
-        found = true;
-        break;
-    }
-    if (!found) {
+    if (!folder_.find(folder, [this](const std::string&) { return readLevelFile(1) == 1; })) {
         clear();
         return 0;
     }
-    folderPattern_ = escapePercent(folderPrefix_) +
-                     (folderDigits_ > 0 ? "%0" + std::to_string(folderDigits_) + "d" : std::string("%d")) +
-                     escapePercent(folderSuffix_);
-    levelSetName_ = base.substr(base.find_last_of('/') + 1);
+    folderPattern_ = folder_.pattern();
+    levelSetName_ = folder_.setName();
     prevLevelPos_ = -1;
     levelNumber_ = 1;
     currentLevelPos_ = 1;
@@ -259,18 +200,10 @@ int LevelSet::openFolder(const std::string& folder) {
     return 1;
 }
 
-std::string LevelSet::folderFileName(int n) const {
-    std::string number = std::to_string(n);
-    if (static_cast<int>(number.size()) < folderDigits_) {
-        number.insert(0, static_cast<std::size_t>(folderDigits_) - number.size(), '0');
-    }
-    return folderPrefix_ + number + folderSuffix_;
-}
-
 int LevelSet::readLevelFile(int n) {
     textBuffer_[0] = '\0';
     bufferLength_ = 0;
-    const long got = readRegularFile(folderFileName(n), textBuffer_.data(), TextBufferBytes);
+    const long got = readRegularFile(folder_.fileName(n), textBuffer_.data(), TextBufferBytes);
     if (got <= 0) return -1;
     bufferLength_ = static_cast<int>(got);
     textBuffer_[got] = '\0';
@@ -320,13 +253,7 @@ void LevelSet::prevLevel() {
 void LevelSet::countLevels() {
     if (levelSource_ == SourceNone) return;
     if (levelSource_ == SourceFolder) {
-        // Gallop by 100, 10 and 1: only whether a file exists is tested.
-        int count = 1;
-        for (int step : {100, 10, 1}) {
-            std::error_code error;
-            while (std::filesystem::exists(folderFileName(count + step), error)) count += step;
-        }
-        levelTotal_ = count;
+        levelTotal_ = folder_.gallopCount();
         return;
     }
     while (nextLevelPos_ != -1) nextLevel();
@@ -402,7 +329,39 @@ bool LevelSet::isLevelBlock(int start, int end) {
 // ---- level finders ----
 // Both read the text line by line as a stream: when a line or a run of map lines reaches the
 // window's edge, the window slides and the scan goes on. A run that cannot be held whole in the
-// window is no level; a line longer than the window still counts as a map line or not.
+// window is no level; a line longer than the window still counts as a map line or not. The forward
+// finder reads lines downward, the backward one upward; both end a run of map lines at the first
+// line that is not one and take it when it is a whole level.
+
+namespace {
+
+// The line being read, one character at a time.
+struct LineScan {
+    bool allChars = true; // only characters of level lines so far
+    bool hasWall = false;
+    bool lost = false; // its start fell out of the window
+    void add(char c) {
+        if (!isLevelChar(c)) allChars = false;
+        if (c == '#') hasWall = true;
+    }
+    bool isMapLine() const { return allChars && hasWall; }
+    void restart() { *this = LineScan{}; }
+};
+
+// A run of map lines: the text positions of its first line and of its last line break.
+struct MapRun {
+    int first = -1;
+    int end = -1;
+    bool lost = false; // part of it fell out of the window
+    bool open() const { return first >= 0 || end >= 0; }
+    void close() { *this = MapRun{}; }
+};
+
+} // namespace
+
+bool LevelSet::isWholeLevel(int first, int end, bool lost) {
+    return !lost && isLevelBlock(first, end);
+}
 
 int LevelSet::findLevelForward(int pos) {
     if (levelSource_ == SourceNone || levelSource_ == SourceFolder) return -1;
@@ -418,62 +377,55 @@ int LevelSet::findLevelForward(int pos) {
         skipFirst = true; // pos + 1 came from the level starting here
     }
     int lineStart = pos;
-    bool lineLost = false;
-    bool allChars = true;
-    bool hasWall = false;
-    int runStart = -1;
-    int runEnd = -1;
-    bool runLost = false;
+    LineScan line;
+    MapRun run;
     int p = pos;
     while (true) {
         const int r = p - bufferFileOffset_;
         const char c = textBuffer_[r];
         const bool atEnd = r >= bufferLength_;
         if (moreInFile_ && (atEnd || (c == '\r' && r + 1 >= bufferLength_))) {
-            const bool keepRun = runStart >= 0 && !runLost;
-            const int keep = keepRun ? runStart : lineStart;
-            if (!lineLost && keep - bufferFileOffset_ < TextSlideStep) {
+            const bool keepRun = run.open() && !run.lost;
+            const int keep = keepRun ? run.first : lineStart;
+            if (!line.lost && keep - bufferFileOffset_ < TextSlideStep) {
                 if (keepRun) {
-                    runLost = true;
+                    run.lost = true;
                     continue;
                 }
-                lineLost = true;
+                line.lost = true;
             }
             slideForward();
             continue;
         }
         if (!atEnd && !endsLine(c)) {
-            if (!isLevelChar(c)) allChars = false;
-            if (c == '#') hasWall = true;
+            line.add(c);
             ++p;
             continue;
         }
-        if (allChars && hasWall) {
-            if (runStart < 0) {
-                runStart = lineStart;
-                runLost = lineLost;
-            } else if (lineLost) {
-                runLost = true;
+        if (line.isMapLine()) {
+            if (!run.open()) {
+                run.first = lineStart;
+                run.lost = line.lost;
+            } else if (line.lost) {
+                run.lost = true;
             }
-            runEnd = p;
-        } else if (runStart >= 0) {
+            run.end = p;
+        } else if (run.open()) {
             // The first run after a skip start is the level at pos - 1 itself.
             if (skipFirst) {
                 skipFirst = false;
-            } else if (!runLost && isLevelBlock(runStart, runEnd)) {
-                return runStart;
+            } else if (isWholeLevel(run.first, run.end, run.lost)) {
+                return run.first;
             }
-            runStart = -1;
+            run.close();
         }
         if (atEnd) {
-            if (runStart >= 0 && !runLost && !skipFirst && isLevelBlock(runStart, runEnd)) return runStart;
+            if (run.open() && !skipFirst && isWholeLevel(run.first, run.end, run.lost)) return run.first;
             return -1;
         }
         p += (c == '\r' && textBuffer_[r + 1] == '\n' && !textHasVT_) ? 2 : 1;
         lineStart = p;
-        lineLost = false;
-        allChars = true;
-        hasWall = false;
+        line.restart();
     }
 }
 
@@ -488,25 +440,21 @@ int LevelSet::findLevelBackward(int pos) {
 
     bool haveLine = false; // a line break has been met; the line above it is being read
     int lineEnd = -1;
-    bool lineLost = false;
-    bool allChars = true;
-    bool hasWall = false;
-    int runTop = -1;
-    int runEnd = -1;
-    bool runLost = false;
-    // Ends the line that starts at text position start; returns a level found above it, or -1.
+    LineScan line;
+    MapRun run;
+    // Ends the line that starts at text position start; returns a level found below it, or -1.
     auto finishLine = [&](int start) {
-        if (allChars && hasWall) {
-            if (runTop < 0) {
-                runEnd = lineEnd;
-                runLost = lineLost;
-            } else if (lineLost) {
-                runLost = true;
+        if (line.isMapLine()) {
+            if (!run.open()) {
+                run.end = lineEnd;
+                run.lost = line.lost;
+            } else if (line.lost) {
+                run.lost = true;
             }
-            runTop = start;
-        } else if (runTop >= 0) {
-            const int found = !runLost && isLevelBlock(runTop, runEnd) ? runTop : -1;
-            runTop = -1;
+            run.first = start;
+        } else if (run.open()) {
+            const int found = isWholeLevel(run.first, run.end, run.lost) ? run.first : -1;
+            run.close();
             return found;
         }
         return -1;
@@ -515,14 +463,14 @@ int LevelSet::findLevelBackward(int pos) {
     while (true) {
         if (q <= bufferFileOffset_ && bufferFileOffset_ > 0) {
             // The byte before q is needed too (the CR of a CR LF pair).
-            const bool keepRun = runTop >= 0 && !runLost;
-            const int keep = keepRun ? runEnd : lineEnd;
-            if (haveLine && !lineLost && keep - bufferFileOffset_ + TextSlideStep >= TextBufferBytes) {
+            const bool keepRun = run.open() && !run.lost;
+            const int keep = keepRun ? run.end : lineEnd;
+            if (haveLine && !line.lost && keep - bufferFileOffset_ + TextSlideStep >= TextBufferBytes) {
                 if (keepRun) {
-                    runLost = true;
+                    run.lost = true;
                     continue;
                 }
-                lineLost = true;
+                line.lost = true;
             }
             slideBackward();
             continue;
@@ -532,16 +480,13 @@ int LevelSet::findLevelBackward(int pos) {
                 const int found = finishLine(0);
                 if (found >= 0) return found;
             }
-            if (runTop >= 0 && !runLost && isLevelBlock(runTop, runEnd)) return runTop;
+            if (run.open() && isWholeLevel(run.first, run.end, run.lost)) return run.first;
             return -1;
         }
         const int r = q - bufferFileOffset_;
         const char c = textBuffer_[r];
         if (r < bufferLength_ && !endsLine(c)) {
-            if (haveLine) {
-                if (!isLevelChar(c)) allChars = false;
-                if (c == '#') hasWall = true;
-            }
+            if (haveLine) line.add(c);
             --q;
             continue;
         }
@@ -550,9 +495,7 @@ int LevelSet::findLevelBackward(int pos) {
             if (found >= 0) return found;
         }
         haveLine = true;
-        lineLost = false;
-        allChars = true;
-        hasWall = false;
+        line.restart();
         lineEnd = q;
         if (c == '\n' && !textHasVT_ && r > 0 && textBuffer_[r - 1] == '\r') lineEnd = q - 1;
         q = lineEnd - 1;

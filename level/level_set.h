@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "level/folder_names.h"
 #include "level/text_source.h"
 #include "solver/board.h"
 
@@ -103,7 +104,7 @@ class LevelSet {
     void showLevelAt(int pos);
     void parseCurrent();
     bool isLevelBlock(int start, int end);
-    std::string folderFileName(int n) const;
+    bool isWholeLevel(int first, int end, bool lost);
 
     Level& level_;
     std::string pasteFile_;
@@ -126,9 +127,7 @@ class LevelSet {
     TextSource source_; // text behind the window for sources 1 and 4
     std::string loadError_;
     std::string sourceFault_;
-    std::string folderPrefix_; // folder file name = prefix + number + suffix
-    std::string folderSuffix_;
-    int folderDigits_ = 0; // zero-padded width of the number, 0 for none
+    FolderNames folder_;
 };
 
 } // namespace cw

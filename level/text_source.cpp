@@ -44,6 +44,24 @@ bool readAllLimited(int fd, const std::string& name, std::int64_t limit, std::st
     }
 }
 
+long readRegularFile(const std::string& path, char* into, long count) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    long done = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        done = 0;
+        while (done < count) {
+            const ssize_t got = ::read(fd, into + done, static_cast<std::size_t>(count - done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            done += got;
+        }
+    }
+    ::close(fd);
+    return done;
+}
+
 TextSource::~TextSource() {
     close();
 }

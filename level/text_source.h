@@ -19,6 +19,11 @@ constexpr std::int64_t FileTextLimit = std::int64_t{2} << 30;
 bool readAllLimited(int fd, const std::string& name, std::int64_t limit, std::string& text,
                     std::string& error);
 
+// The first `count` bytes of a regular file, or -1 when it cannot be read or is no regular file. A
+// FIFO or device among a folder's files is no level file: opening it without blocking and looking
+// before reading keeps a scan from hanging.
+long readRegularFile(const std::string& path, char* into, long count);
+
 class TextSource {
   public:
     TextSource() = default;

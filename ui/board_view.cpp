@@ -152,14 +152,17 @@ void BoardView::finish() {
     if (drawn_) drawn_();
 }
 
-void BoardView::drawTile(int viewColumn, int viewRow, QPoint tile) {
-    QPainter p(&buffer_);
+void BoardView::drawTile(QPainter& p, int viewColumn, int viewRow, QPoint tile) {
     p.drawImage(QPoint(viewColumn * TileSize, viewRow * TileSize), tiles_,
                 QRect(tile.x() * TileSize, tile.y() * TileSize, TileSize, TileSize));
 }
 
 void BoardView::fillBackground() {
     QPainter p(&buffer_);
+    fillBackground(p);
+}
+
+void BoardView::fillBackground(QPainter& p) {
     const QRect source(BackgroundTile.x() * TileSize, BackgroundTile.y() * TileSize, TileSize, TileSize);
     for (int r = 0; r < ViewRows; ++r)
         for (int c = 0; c < ViewColumns; ++c) p.drawImage(QPoint(c * TileSize, r * TileSize), tiles_, source);
@@ -182,8 +185,10 @@ void BoardView::drawDigits(QPoint origin, const char* const* rows, int rowCount)
     }
 }
 
+// The whole board in one pass with one painter.
 void BoardView::drawBoard(const cw::Level& lv, int facing) {
-    fillBackground();
+    QPainter p(&buffer_);
+    fillBackground(p);
     const int w = lv.boardWidth;
     const int h = lv.boardHeight;
     for (int y = 0; y < h; ++y) {
@@ -201,7 +206,7 @@ void BoardView::drawBoard(const cw::Level& lv, int facing) {
             } else {
                 tile = tileFor(code, (code & 4) != 0 ? facing : 0);
             }
-            drawTile(vc, vr, tile);
+            drawTile(p, vc, vr, tile);
         }
     }
     facing_ = facing;

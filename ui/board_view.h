@@ -2,6 +2,7 @@
 // The board view: a 768 x 480 back buffer of 24-pixel tiles showing a 32 x 20 cell window on the
 // level, scrolled to follow the player, plus the trace viewer that replays a move string on it.
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 
 #include <array>
@@ -84,7 +85,8 @@ class BoardView {
 
   private:
     void fillBackground();
-    void drawTile(int viewColumn, int viewRow, QPoint tile);
+    void fillBackground(QPainter& p);
+    void drawTile(QPainter& p, int viewColumn, int viewRow, QPoint tile);
     void drawDigits(QPoint origin, const char* const* rows, int rowCount);
     void drawBoard(const cw::Level& lv, int facing);
     void finish();

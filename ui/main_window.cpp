@@ -96,17 +96,15 @@ MainWindow::MainWindow(Dialogs& dialogs, SolveFunction solve, QWidget* parent)
 
 MainWindow::~MainWindow() {
     closing_ = true;
-    if (worker_.joinable()) {
-        // The worker hands its end to this thread and waits, so keep serving events until it is done.
-        while (!workerEnded_.load()) {
-            if (batchRun_) batchRun_->cancel();
-            engine_->holdCancel();
-            playing_.store(false);
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        worker_.join();
+    // The worker hands its end to this thread and waits, so keep serving events until it is done.
+    while (worker_.running()) {
+        if (batchRun_) batchRun_->cancel();
+        engine_->holdCancel();
+        playing_.store(false);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    worker_.join();
     std::remove(cw::pasteFilePath().c_str());
 }
 
@@ -349,8 +347,7 @@ void MainWindow::showLevel() {
 
 void MainWindow::resetRun() {
     engine_->clearRun();
-    std::lock_guard lock(liveMutex_);
-    liveValid_ = false;
+    live_.forget();
 }
 
 void MainWindow::updateProgress() {
@@ -392,53 +389,26 @@ void MainWindow::tick() {
     cw::RunControl& c = engine_->control;
     const std::int64_t seconds = c.elapsedSeconds();
     seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
-    {
-        std::unique_lock lock(liveMutex_);
-        if (liveValid_) {
-            const cw::Level level = liveLevel_;
-            const LiveSnapshot live = live_;
-            lock.unlock();
-            view_.drawLive(level, live);
-        }
-    }
+    cw::Level level;
+    LiveSnapshot live;
+    if (live_.read(level, live)) view_.drawLive(level, live);
     updateProgress();
 }
 
-void MainWindow::copyLive() {
-    std::lock_guard lock(liveMutex_);
-    liveLevel_ = engine_->level;
-    live_.traceBoard = engine_->trace.traceBoard;
-    live_.tracePlayer = engine_->trace.tracePlayer;
-    const std::string_view moves = engine_->trace.text();
-    live_.lastLetter = moves.empty() ? 0 : moves.back();
-    liveValid_ = true;
-}
-
 void MainWindow::startWorker(int mode) {
-    if (worker_.joinable()) worker_.join(); // the last worker has handed over its end already
-    workerMode_ = mode;
-    workerEnded_.store(false);
-    worker_ = std::thread([this, mode] { workerBody(mode); });
-}
-
-void MainWindow::workerBody(int mode) {
-    if (mode == WorkerSolve) {
-        lastOutcome_.store(solve_ ? solve_(*engine_) : engine_->solveLevel());
-        copyLive();
-    } else {
-        runBatch();
-    }
-    onWindow([this] { runFinished(); });
-    workerEnded_.store(true);
-}
-
-void MainWindow::onWindow(const std::function<void()>& fn) {
-    QMetaObject::invokeMethod(
-        this, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    worker_.start(mode, [this, mode] {
+        if (mode == WorkerSolve) {
+            lastOutcome_.store(solve_ ? solve_(*engine_) : engine_->solveLevel());
+            live_.take(*engine_);
+        } else {
+            runBatch();
+        }
+        onWindow([this] { runFinished(); });
+    });
 }
 
 void MainWindow::runFinished() {
-    if (workerMode_ == WorkerSolve)
+    if (worker_.mode() == WorkerSolve)
         solveFinished();
     else
         batchFinished();
@@ -457,9 +427,16 @@ void MainWindow::solveFinished() {
     seconds_->setText(
         QString::asprintf("%5lld sec", static_cast<long long>(engine_->control.runSeconds.load())));
     updateProgress();
-    QThread::msleep(200);
+    // A short pause before the outcome is shown, on a timer so the window keeps drawing.
+    finishPending_ = true;
+    QTimer::singleShot(200, this, [this] { showSolveOutcome(); });
+}
+
+void MainWindow::showSolveOutcome() {
+    finishPending_ = false;
     applyEnableRules();
     if (closing_) return;
+    const cw::Outcome outcome = lastOutcome_.load();
     if (outcome != cw::Outcome::Solved)
         dialogs_.warning(this, QString::fromLatin1(cw::warningText(outcome)));
     else
@@ -563,7 +540,7 @@ void MainWindow::runBatch() {
     cw::BatchHooks hooks;
     hooks.levelShown = [this](int) { onWindow([this] { levelChanged(); }); };
     hooks.levelDone = [this](const cw::LevelReport& report) {
-        copyLive();
+        live_.take(*engine_);
         onWindow([this, &report] {
             solvedCount_->setText(QString::number(report.solvedCount));
             failedCount_->setText(QString::number(report.failedCount));
@@ -574,10 +551,7 @@ void MainWindow::runBatch() {
     hooks.progressStop = [this] { onWindow([this] { timer_->stop(); }); };
     hooks.playAfter = [this] {
         onWindow([this] {
-            {
-                std::lock_guard lock(liveMutex_);
-                liveValid_ = false;
-            }
+            live_.forget();
             view_.top(engine_->level);
             updateMoveFields();
             playing_.store(true);

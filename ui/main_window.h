@@ -17,6 +17,7 @@
 #include "level/settings_file.h"
 #include "ui/board_view.h"
 #include "ui/enable_rules.h"
+#include "ui/worker.h"
 
 class QLabel;
 class QProgressBar;
@@ -28,9 +29,6 @@ namespace cwui {
 class BoardWidget;
 class Dialogs;
 class NumberEdit;
-
-constexpr int WorkerSolve = 1;
-constexpr int WorkerBatch = 2;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -68,7 +66,8 @@ class MainWindow : public QWidget {
     bool solving() const { return solving_; }
     bool batchRunning() const { return batch_; }
     bool playing() const { return playing_.load(); }
-    bool workerRunning() const { return worker_.joinable() && !workerEnded_.load(); }
+    // Whether a run is on: the worker has not ended, or the window has not yet shown its end.
+    bool workerRunning() const { return worker_.running() || finishPending_; }
     cw::Outcome lastOutcome() const { return lastOutcome_.load(); }
     QString statusText(int id) const; // text of a static control by its id, e.g. 1014 for the set line
     // Applies the enable rules to a state the window is put in by hand (tests of the rule table).
@@ -87,16 +86,14 @@ class MainWindow : public QWidget {
     void stopPlaying();
     void openResult();
     void startWorker(int mode);
-    void workerBody(int mode);
     void runBatch();
     void runFinished();
     void solveFinished();
+    void showSolveOutcome();
     void batchFinished();
     void startBatch(int first, int last);
-    void copyLive();
     EnableState enableState() const;
-    // Runs fn on the window thread and waits for it; used by the worker.
-    void onWindow(const std::function<void()>& fn);
+    void onWindow(const std::function<void()>& fn) { worker_.onWindow(fn); }
 
     Dialogs& dialogs_;
     SolveFunction solve_;
@@ -133,21 +130,15 @@ class MainWindow : public QWidget {
     int startsSolved_ = 0;
     bool closing_ = false;
 
-    // Worker.
-    std::thread worker_;
-    std::atomic<bool> workerEnded_{true};
-    int workerMode_ = 0;
+    Worker worker_{this};
+    bool finishPending_ = false; // a solve's end waits for its short pause before it is shown
     std::atomic<cw::Outcome> lastOutcome_{cw::Outcome::NoLevel};
     std::unique_ptr<cw::BatchRun> batchRun_;
     std::unique_ptr<cw::ResultFile> resultFile_;
     cw::BatchOptions batchOptions_;
     cw::BatchSummary batchSummary_;
 
-    // The last finished run's position, copied by the worker after the solver threads ended.
-    std::mutex liveMutex_;
-    cw::Level liveLevel_;
-    LiveSnapshot live_;
-    bool liveValid_ = false;
+    LiveCopy live_;
 };
 
 } // namespace cwui
