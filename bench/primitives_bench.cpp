@@ -63,12 +63,11 @@ int main() {
     });
 
     cw::Board board = pos->searchBoard;
-    cw::Board sides{};
     int next = 0;
     const double range = callsPerSecond([&] {
         const int box = pos->boxList[next];
         next = next + 1 < pos->boxCount ? next + 1 : 0;
-        sink += cw::pushRangeList(*lv, board.data(), sides.data(), box, pos->searchPlayer, *lists);
+        sink += cw::pushRangeList(*lv, board.data(), box, pos->searchPlayer, *lists);
     });
 
     auto scratchPos = std::make_unique<cw::SearchPosition>();

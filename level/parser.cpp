@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "solver/flood.h"
+
 namespace cw {
 
 namespace {
@@ -118,22 +120,18 @@ int neighbour(const Level& level, int cell, int d) {
 }
 
 // Flood from start over cells for which open(cell) holds; marks reached cells with 1.
+// The board is not yet known to be closed here, so every step is tested against its edges.
 template <typename Open> void flood(const Level& level, int start, Board& mark, Open open) {
     std::fill_n(mark.begin(), level.cellCount, 0);
     std::array<int, MaxCells> queue;
-    int head = 0;
-    int tail = 0;
     mark[start] = 1;
-    queue[tail++] = start;
-    while (head < tail) {
-        const int cell = queue[head++];
-        for (int d = 0; d < 4; ++d) {
-            const int next = neighbour(level, cell, d);
-            if (next < 0 || mark[next] || !open(next)) continue;
-            mark[next] = 1;
-            queue[tail++] = next;
-        }
-    }
+    breadthFirst(
+        queue.data(), start, [&level](int c, int d) { return neighbour(level, c, d); },
+        [&](int n, int) {
+            if (mark[n] || !open(n)) return 0;
+            mark[n] = 1;
+            return 1;
+        });
 }
 
 // Fixes the box on cell as a wall and clears its goal.

@@ -153,7 +153,6 @@ void buildPushMask(const Level& lv, SearchPosition& pos, RangeLists& scratch, in
     int* sb = pos.searchBoard.data();
     const int count = lv.cellCount;
     CellArray sideAll;
-    CellArray sideOne;
     for (int c = 0; c < count; ++c) pos.pushMask[c] = 0;
     for (int i = 0; i < pos.boxCount; ++i) {
         const int goal = pos.goalList[i];
@@ -164,8 +163,12 @@ void buildPushMask(const Level& lv, SearchPosition& pos, RangeLists& scratch, in
             const int stand = goal + lv.dirOffset[d];
             if (sb[stand] != 0 || mark[stand] != 0) continue;
             reachFill(lv, sb, mark, stand);
-            pullRangeList(lv, sb, sideOne.data(), goal, stand, scratch);
-            for (int c = 0; c < count; ++c) sideAll[c] |= sideOne[c];
+            const int entries = pullRangeList(lv, sb, goal, stand, scratch);
+            // The side map is non-zero only on the range's cells.
+            for (int e = 0; e < entries; ++e) {
+                const int c = scratch.rangeCell[e];
+                sideAll[c] |= scratch.scratch.sidesAt(c);
+            }
         }
         sb[goal] = 0;
         for (int c = 0; c < count; ++c)
@@ -177,14 +180,15 @@ void buildPushMask(const Level& lv, SearchPosition& pos, RangeLists& scratch, in
 void buildPullMask(const Level& lv, SearchPosition& pos, RangeLists& scratch) {
     int* sb = pos.searchBoard.data();
     const int count = lv.cellCount;
-    CellArray sides;
     for (int c = 0; c < count; ++c) pos.pullMask[c] = 0;
     for (int i = 0; i < pos.boxCount; ++i) {
         const int box = pos.boxList[i];
         sb[box] = 2;
-        pushRangeList(lv, sb, sides.data(), box, pos.searchPlayer, scratch);
+        pushRangeList(lv, sb, box, pos.searchPlayer, scratch);
         sb[box] = 0;
-        for (int c = 0; c < count; ++c) pos.pullMask[c] = (pos.pullMask[c] << 1) | (sides[c] != 0 ? 1u : 0u);
+        const RangeScratch& range = scratch.scratch;
+        for (int c = 0; c < count; ++c)
+            pos.pullMask[c] = (pos.pullMask[c] << 1) | (range.sidesAt(c) != 0 ? 1u : 0u);
     }
 }
 

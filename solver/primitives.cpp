@@ -1,31 +1,24 @@
 #include "solver/primitives.h"
 
+#include "solver/flood.h"
+
 namespace cw {
 
 namespace {
 
 using CellArray = std::array<int, MaxCells>;
 
-// Breadth-first flood from `start`, which the caller has entered, over the free cells of board, trying
-// neighbours up, right, down, left. `enter(n, from)` enters a free neighbour and answers 0 (not new),
-// 1 (entered) or 2 (entered, and the flood may stop). Returns the number of cells entered.
+// A flood over the free cells of a working board, stepping by raw offsets: every board handed to
+// the searches keeps its edge cells blocked, so no step leaves it.
 template <typename Enter>
 inline int flood(const int* board, const int* off, int* queue, int start, Enter&& enter) {
-    queue[0] = start;
-    int head = 0;
-    int tail = 1;
-    while (head < tail) {
-        const int c = queue[head++];
-        for (int d = 0; d < 4; ++d) {
+    return breadthFirst(
+        queue, start,
+        [board, off](int c, int d) {
             const int n = c + off[d];
-            if (board[n] != 0) continue;
-            const int e = enter(n, c);
-            if (e == 0) continue;
-            queue[tail++] = n;
-            if (e == 2) return tail;
-        }
-    }
-    return tail;
+            return board[n] != 0 ? -1 : n;
+        },
+        enter);
 }
 
 // Floods the cells that do not carry `gen` in stamp yet. Stamps make a fresh region per state without
@@ -70,80 +63,94 @@ inline int sidesInRegion(const Level& lv, const int* stamp, int gen, int box) {
     return s;
 }
 
+} // namespace
+
+void RangeScratch::begin() {
+    // A call uses at most one flood generation per entry, MaxRangeEntries in all.
+    if (floodGen_ > (1 << 30) || sideGen_ > (1 << 30)) {
+        floodStamp_.fill(0);
+        sideStamp_.fill(0);
+        floodGen_ = 0;
+        sideGen_ = 0;
+    }
+    ++sideGen_;
+}
+
 // The one breadth-first search behind all six range routines, over states (box cell, side set).
 // cells and sideSets are the state queue; players (may be null) receives the player cell per entry.
-template <bool Push, bool RecordStart, bool Normalised>
-int rangeSearch(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* sideSets,
-                int* players, int* pushDirs) {
-    const int count = lv.cellCount;
-    const int* off = lv.dirOffset.data();
-    CellArray stamp;
-    CellArray queue;
-    for (int i = 0; i < count; ++i) stamp[i] = 0;
-    for (int i = 0; i < count; ++i) sides[i] = 0;
-    if (pushDirs != nullptr) *pushDirs = 0;
+template <bool Push, bool RecordStart, bool Normalised> struct RangeSearch {
+    static int run(const Level& lv, int* board, RangeScratch& scratch, int box, int player, int* cells,
+                   int* sideSets, int* players, int* pushDirs) {
+        const int* off = lv.dirOffset.data();
+        int* stamp = scratch.floodStamp_.data();
+        int* queue = scratch.queue_.data();
+        scratch.begin();
+        if (pushDirs != nullptr) *pushDirs = 0;
 
-    int gen = 1;
-    const int startPlayer = floodStamp(board, stamp.data(), gen, player, off, queue.data());
-    const int s0 = sidesInRegion(lv, stamp.data(), gen, box);
-    if (s0 == 0) {
-        if constexpr (!Normalised) {
-            return 0;
-        } else {
-            cells[0] = box;
-            sideSets[0] = 0;
-            players[0] = startPlayer;
-            return 1;
-        }
-    }
-
-    board[box] = 0;
-    cells[0] = box;
-    sideSets[0] = s0;
-    if (players != nullptr) players[0] = Normalised ? startPlayer : player;
-    if constexpr (RecordStart) sides[box] |= s0;
-    int entries = 1;
-
-    for (int h = 0; h < entries; ++h) {
-        const int c = cells[h];
-        const int s = sideSets[h];
-        for (int b = 1; b <= 8; b <<= 1) {
-            if ((s & b) == 0) continue;
-            const int step = lv.dirBitOffset[b];
-            int t;
-            int standOn;
-            if constexpr (Push) {
-                t = c - step;
-                if (board[t] != 0) continue;
-                standOn = c;
+        int gen = scratch.nextFlood();
+        const int startPlayer = floodStamp(board, stamp, gen, player, off, queue);
+        const int s0 = sidesInRegion(lv, stamp, gen, box);
+        if (s0 == 0) {
+            if constexpr (!Normalised) {
+                return 0;
             } else {
-                t = c + step;
-                standOn = c + 2 * step;
-                if (board[standOn] != 0) continue;
-            }
-            if ((sides[t] & b) != 0 || entries >= MaxRangeEntries) continue;
-            ++gen;
-            stamp[t] = gen; // the box stands on t for this flood
-            int lowest = standOn;
-            if constexpr (Normalised) {
-                lowest = floodStamp(board, stamp.data(), gen, standOn, off, queue.data());
-            } else {
-                floodSides(board, stamp.data(), gen, standOn, t, off, queue.data());
-            }
-            const int reached = sidesInRegion(lv, stamp.data(), gen, t);
-            sides[t] |= reached;
-            cells[entries] = t;
-            sideSets[entries] = reached;
-            if (players != nullptr) players[entries] = lowest;
-            ++entries;
-            if constexpr (Push) {
-                if (pushDirs != nullptr) *pushDirs |= b;
+                cells[0] = box;
+                sideSets[0] = 0;
+                players[0] = startPlayer;
+                return 1;
             }
         }
+
+        board[box] = 0;
+        cells[0] = box;
+        sideSets[0] = s0;
+        if (players != nullptr) players[0] = Normalised ? startPlayer : player;
+        if constexpr (RecordStart) scratch.addSides(box, s0);
+        int entries = 1;
+
+        for (int h = 0; h < entries; ++h) {
+            const int c = cells[h];
+            const int s = sideSets[h];
+            for (int b = 1; b <= 8; b <<= 1) {
+                if ((s & b) == 0) continue;
+                const int step = lv.dirBitOffset[b];
+                int t;
+                int standOn;
+                if constexpr (Push) {
+                    t = c - step;
+                    if (board[t] != 0) continue;
+                    standOn = c;
+                } else {
+                    t = c + step;
+                    standOn = c + 2 * step;
+                    if (board[standOn] != 0) continue;
+                }
+                if ((scratch.sidesAt(t) & b) != 0 || entries >= MaxRangeEntries) continue;
+                gen = scratch.nextFlood();
+                stamp[t] = gen; // the box stands on t for this flood
+                int lowest = standOn;
+                if constexpr (Normalised) {
+                    lowest = floodStamp(board, stamp, gen, standOn, off, queue);
+                } else {
+                    floodSides(board, stamp, gen, standOn, t, off, queue);
+                }
+                const int reached = sidesInRegion(lv, stamp, gen, t);
+                scratch.addSides(t, reached);
+                cells[entries] = t;
+                sideSets[entries] = reached;
+                if (players != nullptr) players[entries] = lowest;
+                ++entries;
+                if constexpr (Push) {
+                    if (pushDirs != nullptr) *pushDirs |= b;
+                }
+            }
+        }
+        board[box] = 2;
+        return entries;
     }
-    board[box] = 2;
-    return entries;
-}
+};
+
+namespace {
 
 inline int freezeAxis(const Level& lv, int axis) {
     return axis == 0 ? lv.dirOffset[2] : lv.dirOffset[1];
@@ -233,41 +240,45 @@ int freezeTestFlag(const Level& lv, int* board, int cell, RangeLists& ctx) {
     return 1;
 }
 
-int pushRange(const Level& lv, int* twoBoard, int* sides, int box, int player, int* cells, int* players) {
+int pushRange(const Level& lv, int* twoBoard, RangeScratch& scratch, int box, int player, int* cells,
+              int* players) {
     std::array<int, MaxRangeEntries> sideSets;
-    return rangeSearch<true, false, false>(lv, twoBoard, sides, box, player, cells, sideSets.data(), players,
-                                           nullptr);
+    return RangeSearch<true, false, false>::run(lv, twoBoard, scratch, box, player, cells, sideSets.data(),
+                                                players, nullptr);
 }
 
-int pushRangeOn(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players) {
+int pushRangeOn(const Level& lv, int* board, RangeScratch& scratch, int box, int player, int* cells,
+                int* players) {
     std::array<int, MaxRangeEntries> sideSets;
-    return rangeSearch<true, true, false>(lv, board, sides, box, player, cells, sideSets.data(), players,
-                                          nullptr);
+    return RangeSearch<true, true, false>::run(lv, board, scratch, box, player, cells, sideSets.data(),
+                                               players, nullptr);
 }
 
-int pullRange(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players) {
+int pullRange(const Level& lv, int* board, RangeScratch& scratch, int box, int player, int* cells,
+              int* players) {
     std::array<int, MaxRangeEntries> sideSets;
-    return rangeSearch<false, true, false>(lv, board, sides, box, player, cells, sideSets.data(), players,
-                                           nullptr);
+    return RangeSearch<false, true, false>::run(lv, board, scratch, box, player, cells, sideSets.data(),
+                                                players, nullptr);
 }
 
-int pullRangeCount(const Level& lv, int* board, int* sides, int box, int player) {
+int pullRangeCount(const Level& lv, int* board, RangeScratch& scratch, int box, int player) {
     std::array<int, MaxRangeEntries> cells;
     std::array<int, MaxRangeEntries> sideSets;
-    return rangeSearch<false, true, false>(lv, board, sides, box, player, cells.data(), sideSets.data(),
-                                           nullptr, nullptr);
+    return RangeSearch<false, true, false>::run(lv, board, scratch, box, player, cells.data(),
+                                                sideSets.data(), nullptr, nullptr);
 }
 
-int pullRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out) {
-    out.rangeCount = rangeSearch<false, true, true>(lv, board, sides, box, player, out.rangeCell.data(),
-                                                    out.rangeSides.data(), out.rangePlayer.data(), nullptr);
+int pullRangeList(const Level& lv, int* board, int box, int player, RangeLists& out) {
+    out.rangeCount =
+        RangeSearch<false, true, true>::run(lv, board, out.scratch, box, player, out.rangeCell.data(),
+                                            out.rangeSides.data(), out.rangePlayer.data(), nullptr);
     return out.rangeCount;
 }
 
-int pushRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out) {
+int pushRangeList(const Level& lv, int* board, int box, int player, RangeLists& out) {
     out.rangeCount =
-        rangeSearch<true, true, true>(lv, board, sides, box, player, out.rangeCell.data(),
-                                      out.rangeSides.data(), out.rangePlayer.data(), &out.rangePushDirs);
+        RangeSearch<true, true, true>::run(lv, board, out.scratch, box, player, out.rangeCell.data(),
+                                           out.rangeSides.data(), out.rangePlayer.data(), &out.rangePushDirs);
     return out.rangeCount;
 }
 
@@ -353,7 +364,6 @@ int pushDeadlockTest(const Level& lv, int* stageBoard, const int* stageCorridor,
     if (stageCorridor[cell] == 0) return 0;
 
     CellArray board;
-    CellArray reach;
     std::array<int, MaxBoxes> boxes;
     std::array<int, MaxBoxes> goals;
     int boxCount = 0;
@@ -369,11 +379,12 @@ int pushDeadlockTest(const Level& lv, int* stageBoard, const int* stageCorridor,
     for (int j = 0; j < boxCount; ++j) {
         const int box = boxes[j];
         board[box] = 2;
-        pushRangeList(lv, board.data(), reach.data(), box, player, ctx);
+        pushRangeList(lv, board.data(), box, player, ctx);
         board[box] = 0;
-        reach[box] |= 16;
+        // A box standing on a goal reaches it.
+        auto reaches = [&](int goal) { return goal == box || ctx.scratch.sidesAt(goal) != 0; };
         for (int i = 0; i < boxCount; ++i)
-            matrix[i * MaxBoxes + j] = (i < goalCount && reach[goals[i]] != 0) ? 1 : 0;
+            matrix[i * MaxBoxes + j] = (i < goalCount && reaches(goals[i])) ? 1 : 0;
     }
     return matchFeasible(matrix.data(), boxCount, 0) == 0 ? 1 : 0;
 }

@@ -14,8 +14,38 @@ namespace cw {
 // Capacity of a one-box range: at most four states per cell.
 constexpr int MaxRangeEntries = 10000;
 
+// The range searches' own per-cell tables, kept by the calling thread from call to call. Cells are
+// valid by generation stamps, so a call clears nothing: it costs what it visits, not the board.
+class RangeScratch {
+  public:
+    // The sides a player may stand on with the box on `cell`, as the last range search found them.
+    int sidesAt(int cell) const { return sideStamp_[cell] == sideGen_ ? sides_[cell] : 0; }
+
+  private:
+    template <bool Push, bool RecordStart, bool Normalised> friend struct RangeSearch;
+    // Starts a call: new generations for the side map and the floods, the tables reset before the
+    // stamps could wrap.
+    void begin();
+    int nextFlood() { return ++floodGen_; }
+    void addSides(int cell, int s) {
+        if (sideStamp_[cell] != sideGen_) {
+            sideStamp_[cell] = sideGen_;
+            sides_[cell] = 0;
+        }
+        sides_[cell] |= s;
+    }
+
+    std::array<int, MaxCells> floodStamp_{};
+    std::array<int, MaxCells> sideStamp_{};
+    std::array<int, MaxCells> sides_{};
+    std::array<int, MaxCells> queue_{};
+    int floodGen_ = 0;
+    int sideGen_ = 0;
+};
+
 // Per-thread results of the list variants and of freezeTestFlag.
 struct RangeLists {
+    RangeScratch scratch;
     std::array<int, MaxRangeEntries> rangeCell{};
     std::array<int, MaxRangeEntries> rangeSides{};
     std::array<int, MaxRangeEntries> rangePlayer{};
@@ -45,21 +75,25 @@ int freezeTest(const Level& lv, int* board, int cell);
 // With a box on cell: 1 if frozen, else 0. Sets ctx.frozenOffGoal when a frozen box off a goal is met.
 int freezeTestFlag(const Level& lv, int* board, int cell, RangeLists& ctx);
 
-// One-box ranges. The box on `box` is lifted for the search and put back afterwards; sides receives
-// per cell the sides a player may stand on with the box there (cleared first). cells/players (at least
-// MaxRangeEntries entries) get entry 0 = the start, then every state reached as (box cell, player cell
-// right after its push or pull). They return the number of entries, 0 if the player reaches no side.
-// pushRange leaves the start's sides out of `sides`, so a return to the start is listed again.
-int pushRange(const Level& lv, int* twoBoard, int* sides, int box, int player, int* cells, int* players);
-int pushRangeOn(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players);
-int pullRange(const Level& lv, int* board, int* sides, int box, int player, int* cells, int* players);
+// One-box ranges. The box on `box` is lifted for the search and put back afterwards; afterwards
+// scratch.sidesAt(c) gives per cell the sides a player may stand on with the box there. cells/players
+// (at least MaxRangeEntries entries) get entry 0 = the start, then every state reached as (box cell,
+// player cell right after its push or pull). They return the number of entries, 0 if the player
+// reaches no side. pushRange leaves the start's sides out of the side map, so a return to the start
+// is listed again.
+int pushRange(const Level& lv, int* twoBoard, RangeScratch& scratch, int box, int player, int* cells,
+              int* players);
+int pushRangeOn(const Level& lv, int* board, RangeScratch& scratch, int box, int player, int* cells,
+                int* players);
+int pullRange(const Level& lv, int* board, RangeScratch& scratch, int box, int player, int* cells,
+              int* players);
 // pullRange without lists.
-int pullRangeCount(const Level& lv, int* board, int* sides, int box, int player);
+int pullRangeCount(const Level& lv, int* board, RangeScratch& scratch, int box, int player);
 // Into out.rangeCell/rangeSides/rangePlayer with the normalised player cell; returns out.rangeCount,
-// at least 1 (the start alone when the player reaches no side).
-int pullRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out);
+// at least 1 (the start alone when the player reaches no side). The side map is out.scratch's.
+int pullRangeList(const Level& lv, int* board, int box, int player, RangeLists& out);
 // As pullRangeList for pushes; also sets out.rangePushDirs.
-int pushRangeList(const Level& lv, int* board, int* sides, int box, int player, RangeLists& out);
+int pushRangeList(const Level& lv, int* board, int box, int player, RangeLists& out);
 
 // Row r, column k of the n x n 0/1 matrix is matrix[r * 64 + k]. Returns 0 when closed groups of rows
 // or columns prove that no perfect assignment exists, else 1. With prune 1 the entries a closed group

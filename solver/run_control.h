@@ -18,30 +18,35 @@ enum class StopRequest : int {
 // Milliseconds of a monotonic clock: a change of the wall clock never moves a deadline.
 std::int64_t nowMs();
 
+// The words are grouped by their writer, each group on cache lines of its own, so that a solver
+// thread publishing its progress never slows the other's polls of the stop word.
 struct RunControl {
-    // NoLevel before a run, Ready while the thread runs, then its result.
-    std::atomic<Outcome> threadOneResult{Outcome::NoLevel};
-    std::atomic<Outcome> threadTwoResult{Outcome::NoLevel};
-    std::atomic<StopRequest> stopRequest{StopRequest::None};
+    // Written by the driver and the front ends, read by every search at its polls.
+    alignas(64) std::atomic<StopRequest> stopRequest{StopRequest::None};
     std::atomic<bool> cancelHeld{false}; // a cancel that outlasts runs (a cancelled batch) until released
     std::atomic<std::int64_t> runStartMs{0};
     std::atomic<std::int64_t> deadlineMs{0}; // runStartMs + timeLimitSec seconds
     int timeLimitSec = 600;
-    std::atomic<std::int64_t> runSeconds{0}; // whole seconds of the current or last run
+
+    // Written by thread one. NoLevel before a run, Ready while the thread runs, then its result.
+    alignas(64) std::atomic<Outcome> threadOneResult{Outcome::NoLevel};
+    std::atomic<int> threadOneStage{0};
+    std::atomic<int> orderNodeCount{0}; // progress counters, published every few thousand nodes
+    std::atomic<int> placeNodeCount{0};
+    std::atomic<int> meetNodeCount{0};
+
+    // Written by thread two.
+    alignas(64) std::atomic<Outcome> threadTwoResult{Outcome::NoLevel};
+    std::atomic<int> twoNodeCount{0};
+
+    // Written once per run or per stage.
+    alignas(64) std::atomic<std::int64_t> runSeconds{0}; // whole seconds of the current or last run
     std::atomic<Outcome> runResult{Outcome::NoLevel};
     std::atomic<int> solvedBy{0}; // 1 thread one, 2 packing-order solver, 3 thread two's bidirectional solver
-    std::atomic<int> threadOneStage{0};
-
     // Batch counters, bumped by the driver after each run.
     std::atomic<int> solvedCount{0};
     std::atomic<int> failedCount{0};
     std::atomic<int> skippedCount{0};
-
-    // Progress counters read by the progress display.
-    std::atomic<int> twoNodeCount{0};
-    std::atomic<int> orderNodeCount{0};
-    std::atomic<int> placeNodeCount{0};
-    std::atomic<int> meetNodeCount{0};
 
     // Starts the run's clock: the deadline lies timeLimitSec seconds ahead.
     void startClock() {

@@ -21,23 +21,7 @@ using cwtest::runCli;
 
 const std::string oneBox = cwtest::rows({"#####", "#@$.#", "#####"});
 
-// A level of our own that no search finishes within seconds.
-const std::string slowLevel = cwtest::rows({
-    "########################",
-    "#                      #",
-    "# #  $   ..   # #..    #",
-    "# $    #  #      # $   #",
-    "# $        $  .$$.  #  #",
-    "#     .     .   #.. $  #",
-    "# # .#   #  $$ .    .  #",
-    "# #    . #        .    #",
-    "# #  . .#       .  # # #",
-    "#    $$  $     $ #     #",
-    "# #  $  $#    $ . .    #",
-    "#   $# $           $   #",
-    "#          @           #",
-    "########################",
-});
+const std::string slowLevel = cwtest::slowLevel();
 
 class CliFaults : public ::testing::Test {
   protected:

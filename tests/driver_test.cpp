@@ -12,23 +12,7 @@ namespace {
 
 using cwtest::rows;
 
-// A large open level of our own that no search finishes within seconds.
-const std::string slowLevel = rows({
-    "########################",
-    "#                      #",
-    "# #  $   ..   # #..    #",
-    "# $    #  #      # $   #",
-    "# $        $  .$$.  #  #",
-    "#     .     .   #.. $  #",
-    "# # .#   #  $$ .    .  #",
-    "# #    . #        .    #",
-    "# #  . .#       .  # # #",
-    "#    $$  $     $ #     #",
-    "# #  $  $#    $ . .    #",
-    "#   $# $           $   #",
-    "#          @           #",
-    "########################",
-});
+const std::string slowLevel = cwtest::slowLevel();
 
 // A row "#" + inner + "#" with the inner part `fill` repeated and `head` in front.
 std::string walled(const std::string& head, char fill, int inner) {

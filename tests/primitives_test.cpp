@@ -138,6 +138,13 @@ TEST(FreezeTestFlag, SetsFrozenOffGoalOnlyForBoxesOffGoals) {
     EXPECT_EQ(ctx.frozenOffGoal, 0);
 }
 
+// The side map a range search left in its scratch, as one board.
+Board sideMap(const cw::RangeScratch& scratch, const cw::Level& lv) {
+    Board map{};
+    for (int c = 0; c < lv.cellCount; ++c) map[c] = scratch.sidesAt(c);
+    return map;
+}
+
 // Player shut away from the box by a second box: no range routine finds a start side.
 TEST(Ranges, PlayerTouchingNoSideGivesNothing) {
     auto lv = levelFromRows({"#######", "#@$   #", "#######"});
@@ -145,20 +152,21 @@ TEST(Ranges, PlayerTouchingNoSideGivesNothing) {
     const int box = at(*lv, 1, 4);
     board[box] = 2;
     const int player = at(*lv, 1, 1);
-    Board sides{};
+    cw::RangeScratch scratch;
     std::vector<int> cells(cw::MaxRangeEntries), players(cw::MaxRangeEntries);
     cw::RangeLists lists;
-    EXPECT_EQ(cw::pushRange(*lv, board.data(), sides.data(), box, player, cells.data(), players.data()), 0);
-    EXPECT_EQ(cw::pushRangeOn(*lv, board.data(), sides.data(), box, player, cells.data(), players.data()), 0);
-    EXPECT_EQ(cw::pullRange(*lv, board.data(), sides.data(), box, player, cells.data(), players.data()), 0);
-    EXPECT_EQ(cw::pullRangeCount(*lv, board.data(), sides.data(), box, player), 0);
-    EXPECT_EQ(cw::pullRangeList(*lv, board.data(), sides.data(), box, player, lists), 1);
+    EXPECT_EQ(cw::pushRange(*lv, board.data(), scratch, box, player, cells.data(), players.data()), 0);
+    EXPECT_EQ(cw::pushRangeOn(*lv, board.data(), scratch, box, player, cells.data(), players.data()), 0);
+    EXPECT_EQ(cw::pullRange(*lv, board.data(), scratch, box, player, cells.data(), players.data()), 0);
+    EXPECT_EQ(cw::pullRangeCount(*lv, board.data(), scratch, box, player), 0);
+    EXPECT_EQ(cw::pullRangeList(*lv, board.data(), box, player, lists), 1);
     EXPECT_EQ(lists.rangeCell[0], box);
     EXPECT_EQ(lists.rangePlayer[0], player);
-    EXPECT_EQ(cw::pushRangeList(*lv, board.data(), sides.data(), box, player, lists), 1);
+    EXPECT_EQ(cw::pushRangeList(*lv, board.data(), box, player, lists), 1);
     EXPECT_EQ(lists.rangeCount, 1);
     EXPECT_EQ(lists.rangeSides[0], 0);
     EXPECT_EQ(board[box], 2);
+    EXPECT_EQ(sideMap(scratch, *lv), Board{});
 }
 
 // A box in the middle of a 3 x 3 room, player in the lower right corner. The order follows the
@@ -168,24 +176,23 @@ TEST(Ranges, PushRangeListOrderInSmallRoom) {
     Board board = lv->baseBoard;
     const int box = 12;
     const int player = 18;
-    Board sides{};
     cw::RangeLists lists;
-    ASSERT_EQ(cw::pushRangeList(*lv, board.data(), sides.data(), box, player, lists), 9);
+    ASSERT_EQ(cw::pushRangeList(*lv, board.data(), box, player, lists), 9);
     EXPECT_EQ(firstEntries(lists.rangeCell.data(), 9), (std::vector<int>{12, 17, 11, 7, 13, 16, 18, 6, 8}));
     EXPECT_EQ(firstEntries(lists.rangeSides.data(), 9), (std::vector<int>{15, 11, 7, 14, 13, 3, 9, 6, 12}));
     EXPECT_EQ(firstEntries(lists.rangePlayer.data(), 9), (std::vector<int>{6, 6, 6, 6, 6, 6, 6, 7, 6}));
     EXPECT_EQ(lists.rangePushDirs, 15);
+    const Board sides = sideMap(lists.scratch, *lv);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(sides[lists.rangeCell[i]], lists.rangeSides[i]) << i;
     EXPECT_EQ(board[box], 2);
 
     std::vector<int> cells(cw::MaxRangeEntries), players(cw::MaxRangeEntries);
-    Board sidesOn{};
-    ASSERT_EQ(cw::pushRangeOn(*lv, board.data(), sidesOn.data(), box, player, cells.data(), players.data()),
-              9);
+    cw::RangeScratch on;
+    ASSERT_EQ(cw::pushRangeOn(*lv, board.data(), on, box, player, cells.data(), players.data()), 9);
     EXPECT_EQ(firstEntries(cells.data(), 9), firstEntries(lists.rangeCell.data(), 9));
     // The player stands where the box stood before its last push.
     EXPECT_EQ(firstEntries(players.data(), 9), (std::vector<int>{18, 12, 12, 12, 12, 17, 17, 11, 7}));
-    EXPECT_EQ(sidesOn, sides);
+    EXPECT_EQ(sideMap(on, *lv), sides);
 }
 
 TEST(Ranges, PullRangesFromCorner) {
@@ -194,25 +201,49 @@ TEST(Ranges, PullRangesFromCorner) {
     const int box = 6;
     const int player = 18;
     std::vector<int> cells(cw::MaxRangeEntries), players(cw::MaxRangeEntries);
-    Board sides{};
-    ASSERT_EQ(cw::pullRange(*lv, board.data(), sides.data(), box, player, cells.data(), players.data()), 4);
+    cw::RangeScratch scratch;
+    ASSERT_EQ(cw::pullRange(*lv, board.data(), scratch, box, player, cells.data(), players.data()), 4);
     EXPECT_EQ(firstEntries(cells.data(), 4), (std::vector<int>{6, 7, 11, 12}));
     EXPECT_EQ(firstEntries(players.data(), 4), (std::vector<int>{18, 8, 16, 17}));
+    const Board sides = sideMap(scratch, *lv);
     EXPECT_EQ(sides[6], 6);
     EXPECT_EQ(sides[7], 14);
     EXPECT_EQ(sides[11], 7);
     EXPECT_EQ(sides[12], 15);
 
-    Board countSides{};
-    EXPECT_EQ(cw::pullRangeCount(*lv, board.data(), countSides.data(), box, player), 4);
-    EXPECT_EQ(countSides, sides);
+    cw::RangeScratch count;
+    EXPECT_EQ(cw::pullRangeCount(*lv, board.data(), count, box, player), 4);
+    EXPECT_EQ(sideMap(count, *lv), sides);
 
     cw::RangeLists lists;
-    Board listSides{};
-    ASSERT_EQ(cw::pullRangeList(*lv, board.data(), listSides.data(), box, player, lists), 4);
+    ASSERT_EQ(cw::pullRangeList(*lv, board.data(), box, player, lists), 4);
     EXPECT_EQ(firstEntries(lists.rangePlayer.data(), 4), (std::vector<int>{7, 6, 6, 6}));
     EXPECT_EQ(firstEntries(lists.rangeSides.data(), 4), (std::vector<int>{6, 14, 7, 15}));
-    EXPECT_EQ(listSides, sides);
+    EXPECT_EQ(sideMap(lists.scratch, *lv), sides);
+}
+
+// The scratch is kept from call to call and cleared by none: a call after other calls on other
+// boxes and boards finds exactly what it finds with a fresh scratch.
+TEST(Ranges, ReusedScratchGivesWhatAFreshOneGives) {
+    auto lv = levelFromRows({"#######", "#     #", "# $ $ #", "#  $  #", "#    @#", "#######"});
+    Board board = lv->baseBoard;
+    const int player = at(*lv, 4, 5);
+    std::vector<int> cells(cw::MaxRangeEntries), players(cw::MaxRangeEntries);
+    std::vector<int> freshCells(cw::MaxRangeEntries), freshPlayers(cw::MaxRangeEntries);
+    cw::RangeScratch reused;
+    for (int round = 0; round < 3; ++round)
+        for (int box : {at(*lv, 2, 2), at(*lv, 2, 4), at(*lv, 3, 3)}) {
+            const bool pull = (round + box) % 2 == 0;
+            auto range = pull ? cw::pullRange : cw::pushRangeOn;
+            cw::RangeScratch fresh;
+            const int n = range(*lv, board.data(), reused, box, player, cells.data(), players.data());
+            const int m =
+                range(*lv, board.data(), fresh, box, player, freshCells.data(), freshPlayers.data());
+            ASSERT_EQ(n, m) << box;
+            EXPECT_EQ(firstEntries(cells.data(), n), firstEntries(freshCells.data(), m)) << box;
+            EXPECT_EQ(firstEntries(players.data(), n), firstEntries(freshPlayers.data(), m)) << box;
+            EXPECT_EQ(sideMap(reused, *lv), sideMap(fresh, *lv)) << box;
+        }
 }
 
 // A box pushed down and back up again: pushRange lists its start cell a second time,
@@ -223,14 +254,12 @@ TEST(Ranges, PushRangeListsReturnToStart) {
     const int box = at(*lv, 2, 2);
     const int player = at(*lv, 4, 3);
     std::vector<int> cells(cw::MaxRangeEntries), players(cw::MaxRangeEntries);
-    Board sides{};
-    const int plain =
-        cw::pushRange(*lv, board.data(), sides.data(), box, player, cells.data(), players.data());
+    cw::RangeScratch scratch;
+    const int plain = cw::pushRange(*lv, board.data(), scratch, box, player, cells.data(), players.data());
     int repeats = 0;
     for (int i = 1; i < plain; ++i) repeats += cells[i] == box ? 1 : 0;
     EXPECT_GT(repeats, 0);
-    const int on =
-        cw::pushRangeOn(*lv, board.data(), sides.data(), box, player, cells.data(), players.data());
+    const int on = cw::pushRangeOn(*lv, board.data(), scratch, box, player, cells.data(), players.data());
     repeats = 0;
     for (int i = 1; i < on; ++i) repeats += cells[i] == box ? 1 : 0;
     EXPECT_EQ(repeats, 0);

@@ -115,6 +115,25 @@ std::string nthLevel(const std::string& text, int n) {
     return level;
 }
 
+std::string slowLevel() {
+    return rows({
+        "########################",
+        "#                      #",
+        "# #  $   ..   # #..    #",
+        "# $    #  #      # $   #",
+        "# $        $  .$$.  #  #",
+        "#     .     .   #.. $  #",
+        "# # .#   #  $$ .    .  #",
+        "# #    . #        .    #",
+        "# #  . .#       .  # # #",
+        "#    $$  $     $ #     #",
+        "# #  $  $#    $ . .    #",
+        "#   $# $           $   #",
+        "#          @           #",
+        "########################",
+    });
+}
+
 cw::Outcome load(cw::Level& level, std::string text) {
     level.levelStatus = cw::parseLevel(level, text.data(), cw::ParseFull);
     return level.levelStatus;

@@ -39,6 +39,9 @@ std::string replayFault(const std::string& levelText, std::string_view moves);
 // The n-th level (from 1) of a text of several: its n-th run of lines that hold a '#'.
 std::string nthLevel(const std::string& text, int n);
 
+// A large open level of our own that no search finishes within seconds.
+std::string slowLevel();
+
 // Parses the text in full into the level and returns the verdict.
 cw::Outcome load(cw::Level& level, std::string text);
 

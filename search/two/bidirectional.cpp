@@ -166,9 +166,9 @@ TwoSolver::Step TwoSolver::expandPosition(TwoNode* parent, int player, int skip,
         if (!reachable) continue;
         int* cells = rangeCells_.data();
         int* players = rangePlayers_.data();
-        const int h = parent == nullptr ? pushRange(lv_, board, sides_.data(), b, player, cells, players)
-                      : forward         ? pushRangeOn(lv_, board, sides_.data(), b, player, cells, players)
-                                        : pullRange(lv_, board, sides_.data(), b, player, cells, players);
+        const int h = parent == nullptr ? pushRange(lv_, board, range_, b, player, cells, players)
+                      : forward         ? pushRangeOn(lv_, board, range_, b, player, cells, players)
+                                        : pullRange(lv_, board, range_, b, player, cells, players);
         board[b] = Free;
         for (int l = 1; l < h && result == Step::Continue; l++) {
             const int u = cells[l];

@@ -7,8 +7,6 @@ namespace cw {
 
 namespace {
 
-constexpr std::uint32_t HashSeed = 0x55555555u;
-
 bool contains(const int* list, int count, int value) {
     for (int i = 0; i < count; i++)
         if (list[i] == value) return true;
@@ -175,8 +173,6 @@ CorralResult TwoSolver::corralLookup(int p) {
     int released[CorralMaxBoxes];
     int keyCount = 0, releasedCount = 0;
     bool offGoal = false;
-    const auto up = static_cast<std::uint32_t>(p);
-    std::uint32_t s = up + HashSeed, m = up * HashSeed, x = up ^ HashSeed;
     for (int i = 0; i < corralBoxCount_; i++) {
         const int d = corralBoxes_[i];
         bool free = true;
@@ -189,17 +185,13 @@ CorralResult TwoSolver::corralLookup(int p) {
             continue;
         }
         key[keyCount++] = d;
-        const auto ud = static_cast<std::uint32_t>(d);
-        s += ud;
-        m *= ud;
-        x ^= ud;
         if (lv_.goalMap[d] == 0) offGoal = true;
     }
     if (!offGoal) return CorralResult::Open;
 
     for (int i = 0; i < releasedCount; i++) cb[released[i]] = Free;
     const auto stamp = static_cast<std::uint32_t>(corralStamp_);
-    std::uint32_t slot = (s + m + x) % PatternCacheRecords;
+    std::uint32_t slot = positionKey(p, key, keyCount) % PatternCacheRecords;
     CorralRecord* rec = nullptr;
     bool match = false;
     for (;;) {

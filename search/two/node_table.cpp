@@ -5,12 +5,6 @@
 
 namespace cw {
 
-namespace {
-
-constexpr std::uint32_t HashSeed = 0x55555555u;
-
-} // namespace
-
 TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, RunControl& control, NodeStores& stores)
     : lv_(level), two_(two), control_(control), stores_(stores) {
     handoff_.from.resize(MaxHandoff);
@@ -24,17 +18,8 @@ TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, RunControl& contr
 
 TwoNode* TwoSolver::twoFindNode(int player) {
     const int n = two_.threadTwoBoxCount;
-    const int* box = two_.workBoxList.data();
     const int* board = two_.threadTwoBoard.data();
-    const auto p = static_cast<std::uint32_t>(player);
-    std::uint32_t s = p + HashSeed, m = p * HashSeed, x = p ^ HashSeed;
-    for (int i = 0; i < n; i++) {
-        const auto c = static_cast<std::uint32_t>(box[i]);
-        s += c;
-        m *= c;
-        x ^= c;
-    }
-    std::uint32_t slot = (s + m + x) % TwoTableSlots;
+    std::uint32_t slot = positionKey(player, two_.workBoxList.data(), n) % TwoTableSlots;
     for (;;) {
         TwoNode* node = table_ + slot;
         if (node->player == 0) return node;

@@ -27,6 +27,21 @@ constexpr std::uint32_t ProbeStep = 491;
 // Every box move is at least one letter, so a hand-off this long holds any solution the trace can.
 constexpr int MaxHandoff = MaxTraceLetters;
 
+// The key of thread two's node table and pattern cache: sum, product and XOR of the box cells, each
+// started from the player cell and a seed (32-bit, wrapping), so the order of the boxes does not matter.
+inline std::uint32_t positionKey(int player, const int* cells, int count) {
+    constexpr std::uint32_t Seed = 0x55555555u;
+    const auto p = static_cast<std::uint32_t>(player);
+    std::uint32_t s = p + Seed, m = p * Seed, x = p ^ Seed;
+    for (int i = 0; i < count; i++) {
+        const auto c = static_cast<std::uint32_t>(cells[i]);
+        s += c;
+        m *= c;
+        x ^= c;
+    }
+    return s + m + x;
+}
+
 struct TwoNode {
     std::int16_t boxes[TwoMaxBoxes];
     std::int16_t player; // normalised player cell; 0 marks an empty slot
@@ -211,7 +226,7 @@ class TwoSolver {
     Board mark_{};
     Board reachMark_{};
     Board label_{};
-    Board sides_{};
+    RangeScratch range_;
     std::array<int, 10000> rangeCells_{};
     std::array<int, 10000> rangePlayers_{};
     Board recordBoard_{};
