@@ -29,13 +29,18 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
     BatchSummary summary;
     summary.start = clock();
     ResultFile* out = options.output;
-    if (out != nullptr)
+    const int last = options.last > 0 ? options.last : set_.levelTotal();
+    if (out != nullptr) {
+        const std::string shard =
+            options.shardCount > 1
+                ? shardLineText(options.shardIndex, options.shardCount, options.first, last)
+                : std::string();
         out->writeHeader(
-            headerText(set_.levelSetName(), set_.levelTotal(), options.timeLimitSec, summary.start));
+            headerText(set_.levelSetName(), set_.levelTotal(), options.timeLimitSec, summary.start, shard));
+    }
     if (hooks.progressStart) hooks.progressStart();
 
     if (set_.levelTotal() > 0) {
-        const int last = options.last > 0 ? options.last : set_.levelTotal();
         if (set_.levelNumber() != options.first) set_.goTo(options.first);
         for (;;) {
             if (cancelRequested()) {
@@ -44,38 +49,14 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
                 if (out != nullptr) out->append(cancelLineText());
                 break;
             }
-            engine_.clearRun();
-            if (hooks.levelShown) hooks.levelShown(set_.levelNumber());
-            LevelReport report;
-            Outcome outcome = runLevel(report);
-            summary.levelsRun++;
             summary.lastLevel = set_.levelNumber();
-            if (out != nullptr) {
-                if (outcome == Outcome::Cancel) {
-                    out->append(cancelLineText());
-                } else {
-                    LevelLine line{report.number,    report.width,     report.height,
-                                   report.boxes,     report.seconds,   outcome,
-                                   report.moveCount, report.pushCount, report.traceOver};
-                    std::string text = levelLineText(line);
-                    if (outcome == Outcome::Solved && options.wTrace)
-                        text += traceLinesText(engine_.trace.text());
-                    out->append(text);
-                }
+            // A shard runs every shardCount-th level of the range, counted from its first.
+            const int position = set_.levelNumber() - options.first;
+            if (position % options.shardCount == (options.shardIndex - 1) % options.shardCount) {
+                summary.lastOutcome = runOne(options, hooks);
+                summary.levelsRun++;
             }
-            if (hooks.levelDone) hooks.levelDone(report);
-            if (outcome == Outcome::Solved && options.playAfter && hooks.playAfter) {
-                if (hooks.progressStop) hooks.progressStop();
-                hooks.playAfter();
-                if (!cancelRequested() && hooks.progressStart) hooks.progressStart();
-            }
-            if (outcome != Outcome::Cancel && cancelRequested()) {
-                // The cancel came while the run was ending or while its solution played.
-                outcome = Outcome::Cancel;
-                if (out != nullptr) out->append(cancelLineText());
-            }
-            summary.lastOutcome = outcome;
-            if (outcome == Outcome::Cancel || atRangeEnd(last)) break;
+            if (summary.lastOutcome == Outcome::Cancel || atRangeEnd(last)) break;
             set_.nextLevel();
         }
     }
@@ -93,6 +74,39 @@ BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks)
     }
     engine_.releaseCancel();
     return summary;
+}
+
+// Runs the current level, writes its line and hands it to the hooks; its outcome, Cancel when the
+// batch was cancelled meanwhile.
+Outcome BatchRun::runOne(const BatchOptions& options, const BatchHooks& hooks) {
+    ResultFile* out = options.output;
+    engine_.clearRun();
+    if (hooks.levelShown) hooks.levelShown(set_.levelNumber());
+    LevelReport report;
+    Outcome outcome = runLevel(report);
+    if (out != nullptr) {
+        if (outcome == Outcome::Cancel) {
+            out->append(cancelLineText());
+        } else {
+            LevelLine line{report.number, report.width,     report.height,    report.boxes,    report.seconds,
+                           outcome,       report.moveCount, report.pushCount, report.traceOver};
+            std::string text = levelLineText(line);
+            if (outcome == Outcome::Solved && options.wTrace) text += traceLinesText(engine_.trace.text());
+            out->append(text);
+        }
+    }
+    if (hooks.levelDone) hooks.levelDone(report);
+    if (outcome == Outcome::Solved && options.playAfter && hooks.playAfter) {
+        if (hooks.progressStop) hooks.progressStop();
+        hooks.playAfter();
+        if (!cancelRequested() && hooks.progressStart) hooks.progressStart();
+    }
+    if (outcome != Outcome::Cancel && cancelRequested()) {
+        // The cancel came while the run was ending or while its solution played.
+        outcome = Outcome::Cancel;
+        if (out != nullptr) out->append(cancelLineText());
+    }
+    return outcome;
 }
 
 Outcome BatchRun::runLevel(LevelReport& report) {

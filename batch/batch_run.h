@@ -20,6 +20,8 @@ struct BatchOptions {
     bool playAfter = false;       // hand each solved level to the play-after hook
     bool wTrace = false;          // write the move string of each solved level
     int timeLimitSec = 600;       // for every level
+    int shardIndex = 1;           // run only the levels whose position in the range is shardIndex
+    int shardCount = 1;           // modulo shardCount (positions counted from 1)
     ResultFile* output = nullptr; // null: no result file; else already opened, header not yet written
     // Local time for the start and finish stamps; localStampNow when empty.
     std::function<LocalStamp()> clock;
@@ -86,6 +88,7 @@ class BatchRun {
     bool cancelRequested() const { return cancelRequest_.load(std::memory_order_relaxed); }
 
   private:
+    Outcome runOne(const BatchOptions& options, const BatchHooks& hooks);
     Outcome runLevel(LevelReport& report);
     void fillReport(LevelReport& report) const;
     bool atRangeEnd(int last) const;

@@ -33,11 +33,12 @@ LocalStamp localStampNow() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
 }
 
-std::string headerText(const std::string& setName, int levelTotal, int timeLimitSec,
-                       const LocalStamp& start) {
+std::string headerText(const std::string& setName, int levelTotal, int timeLimitSec, const LocalStamp& start,
+                       const std::string& extraLine) {
     std::string text = format("# %s\n", titleLine);
     // The set name may be longer than any fixed buffer, so it is joined rather than formatted.
     text += "# LevelSetName: " + setName + format(" (%d levels)\n", levelTotal);
+    text += extraLine;
     text += format("# MaxSize [%d*%d(%d)] Memory ", MaxWidth, MaxHeight, MaxBoxes);
     text += "3.5";
     text += format("GB TimeLimit %dsec\n", timeLimitSec);
@@ -50,6 +51,10 @@ std::string headerText(const std::string& setName, int levelTotal, int timeLimit
 std::string outcomeText(Outcome outcome, int moveCount, int pushCount, int traceOver) {
     if (outcome != Outcome::Solved) return resultLineText(outcome);
     return format("%6dmoves%5dpushes%s\n", moveCount, pushCount, traceOver != 0 ? " TraceOut" : "");
+}
+
+std::string shardLineText(int index, int count, int first, int last) {
+    return format("# Shard: %d/%d of levels %d-%d\n", index, count, first, last);
 }
 
 std::string levelLineText(const LevelLine& line) {

@@ -40,8 +40,12 @@ struct LevelLine {
     int traceOver = 0;
 };
 
-// Header lines, ending with the hyphen line.
-std::string headerText(const std::string& setName, int levelTotal, int timeLimitSec, const LocalStamp& start);
+// Header lines, ending with the hyphen line; `extraLine` (a shard's line) follows the set name.
+std::string headerText(const std::string& setName, int levelTotal, int timeLimitSec, const LocalStamp& start,
+                       const std::string& extraLine = "");
+
+// The header line of one shard of a batch: "# Shard: K/N of levels A-B\n".
+std::string shardLineText(int index, int count, int first, int last);
 
 // The line of a level that was run to an outcome ("%4d[%2d*%2d(%3d)]%4dsec" and the outcome text).
 std::string levelLineText(const LevelLine& line);

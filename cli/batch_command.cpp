@@ -34,6 +34,8 @@ struct BatchArgs {
     std::string resultPath;
     bool trace = false;
     std::string statsPath;
+    int shardIndex = 1;
+    int shardCount = 1;
     bool help = false;
 };
 
@@ -43,7 +45,7 @@ bool readArgs(const Args& args, BatchArgs& out) {
         if (opts.takeHelp(out.help) || opts.take("--from", out.from, 1) || opts.take("--to", out.to, 1) ||
             opts.take("-t", out.seconds, 1) || opts.take("-o", out.resultPath) ||
             opts.takeFlag("--trace", out.trace) || opts.take("--stats", out.statsPath) ||
-            opts.takeSource(out.source))
+            opts.takeShard("--shard", out.shardIndex, out.shardCount) || opts.takeSource(out.source))
             continue;
         std::fprintf(stderr, "cratewise batch: %s\n%s", opts.error().c_str(), batchUsage());
         return false;
@@ -280,6 +282,8 @@ int runBatch(const Args& args) {
     options.last = a.to;
     options.wTrace = a.trace;
     options.timeLimitSec = a.seconds;
+    options.shardIndex = a.shardIndex;
+    options.shardCount = a.shardCount;
     options.output = &out.result;
     cw::BatchHooks hooks;
     hooks.levelShown = [&progress](int number) { progress.levelShown(number); };

@@ -19,6 +19,7 @@ constexpr int ExitCancelled = 130;
 int runList(const Args& args);
 int runSolve(const Args& args);
 int runBatch(const Args& args);
+int runMerge(const Args& args);
 
 // Flushes standard output; false (with a message on stderr naming the command) when anything
 // written to it was lost.

@@ -30,6 +30,7 @@ int dispatch(int argc, char** argv) {
     if (std::strcmp(command, "list") == 0) return cwcli::runList(args);
     if (std::strcmp(command, "solve") == 0) return cwcli::runSolve(args);
     if (std::strcmp(command, "batch") == 0) return cwcli::runBatch(args);
+    if (std::strcmp(command, "merge") == 0) return cwcli::runMerge(args);
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::fputs(cwcli::usageText(), stdout);
         return cwcli::finishStdout("cratewise") ? cwcli::ExitDone : cwcli::ExitOutputLost;

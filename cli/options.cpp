@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace cwcli {
@@ -39,6 +40,35 @@ bool OptionReader::take(const char* flag, std::string& value) {
 bool OptionReader::takeFlag(const char* flag, bool& value) {
     if (!more() || args_[pos_] != flag) return false;
     value = true;
+    pos_++;
+    return true;
+}
+
+bool OptionReader::takeShard(const char* flag, int& index, int& count) {
+    if (!more() || args_[pos_] != flag) return false;
+    if (pos_ + 1 >= args_.size()) {
+        error_ = std::string(flag) + " needs K/N";
+        return false;
+    }
+    const std::string& text = args_[pos_ + 1];
+    int k = 0, n = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%d/%d%c", &k, &n, &rest) != 2 || n < 1 || k < 1 || k > n ||
+        n > MaxNumberArgument) {
+        error_ = std::string(flag) + " needs K/N with 1 <= K <= N, not '" + text + "'";
+        return false;
+    }
+    index = k;
+    count = n;
+    pos_ += 2;
+    return true;
+}
+
+bool OptionReader::takeOperand(std::string& value) {
+    if (!more()) return false;
+    const std::string& a = args_[pos_];
+    if (a.size() > 1 && a[0] == '-') return false;
+    value = a;
     pos_++;
     return true;
 }

@@ -21,6 +21,10 @@ class OptionReader {
     bool takeFlag(const char* flag, bool& value);
     // Takes -h or --help when it stands next.
     bool takeHelp(bool& value) { return takeFlag("-h", value) || takeFlag("--help", value); }
+    // Takes `flag K/N` when it stands next, with 1 <= K <= N.
+    bool takeShard(const char* flag, int& index, int& count);
+    // Takes a plain word (a file name) when it stands next.
+    bool takeOperand(std::string& value);
     // Takes a level source: a path, "-" for standard input, or "--sample"; only one may be given.
     bool takeSource(std::string& source);
     // What is wrong with the argument that could not be taken: a bad value, an unknown option, or

@@ -8,7 +8,9 @@ namespace {
 #define SOLVE_LINE "cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS]\n"
 #define BATCH_LINE                                                                                           \
     "cratewise batch [PATH | - | --sample] [--from A] [--to B] [-t SECONDS] [-o RESULT]\n"                   \
-    "                [--trace] [--stats CSV]\n"
+    "                [--trace] [--stats CSV] [--shard K/N]\n"
+
+#define MERGE_LINE "cratewise merge -o RESULT [--stats CSV] FILES...\n"
 
 #define SOURCES                                                                                              \
     "PATH is a level file or a folder of numbered level files; - reads standard input (at most 64 MiB);\n"   \
@@ -22,7 +24,7 @@ namespace {
 } // namespace
 
 const char* usageText() {
-    return "usage: " LIST_LINE "       " SOLVE_LINE "       " BATCH_LINE
+    return "usage: " LIST_LINE "       " SOLVE_LINE "       " BATCH_LINE "       " MERGE_LINE
            "       cratewise --version\n\n" SOURCES "\n" EXIT_STATUSES;
 }
 
@@ -40,8 +42,18 @@ const char* solveUsage() {
 const char* batchUsage() {
     return "usage: " BATCH_LINE
            "Solves levels A to B (default: all) and writes the result file to RESULT (standard output\n"
-           "without -o); --trace adds each move string; --stats writes one CSV row per level.\n" SOURCES
-               EXIT_STATUSES;
+           "without -o); --trace adds each move string; --stats writes one CSV row per level. --shard K/N\n"
+           "solves only the levels whose position in the range is K modulo N, so N jobs cover the range "
+           "once.\n" SOURCES EXIT_STATUSES;
+}
+
+const char* mergeUsage() {
+    return "usage: " MERGE_LINE
+           "Joins the result files of the shards of one batch (and, with --stats, their statistics files)\n"
+           "into one, as one batch over the whole range would have written it. Files of different "
+           "collections\n"
+           "or ranges, or a level given twice, are refused and nothing is written; missing levels are "
+           "reported.\n" EXIT_STATUSES;
 }
 
 } // namespace cwcli

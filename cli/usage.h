@@ -8,5 +8,6 @@ const char* usageText();
 const char* listUsage();
 const char* solveUsage();
 const char* batchUsage();
+const char* mergeUsage();
 
 } // namespace cwcli
