@@ -126,7 +126,11 @@ template <typename Open> void flood(const Level& level, int start, Board& mark, 
     std::array<int, MaxCells> queue;
     mark[start] = 1;
     breadthFirst(
-        queue.data(), start, [&level](int c, int d) { return neighbour(level, c, d); },
+        queue.data(), start,
+        [&level](int c, int d, int& n) {
+            n = neighbour(level, c, d);
+            return n >= 0;
+        },
         [&](int n, int) {
             if (mark[n] || !open(n)) return 0;
             mark[n] = 1;

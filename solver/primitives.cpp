@@ -14,9 +14,9 @@ template <typename Enter>
 inline int flood(const int* board, const int* off, int* queue, int start, Enter&& enter) {
     return breadthFirst(
         queue, start,
-        [board, off](int c, int d) {
-            const int n = c + off[d];
-            return board[n] != 0 ? -1 : n;
+        [board, off](int c, int d, int& n) {
+            n = c + off[d];
+            return board[n] == 0;
         },
         enter);
 }
@@ -66,14 +66,13 @@ inline int sidesInRegion(const Level& lv, const int* stamp, int gen, int box) {
 } // namespace
 
 void RangeScratch::begin() {
+    for (int i = 0; i < touchedCount_; ++i) sides_[touched_[i]] = 0;
+    touchedCount_ = 0;
     // A call uses at most one flood generation per entry, MaxRangeEntries in all.
-    if (floodGen_ > (1 << 30) || sideGen_ > (1 << 30)) {
+    if (floodGen_ > (1 << 30)) {
         floodStamp_.fill(0);
-        sideStamp_.fill(0);
         floodGen_ = 0;
-        sideGen_ = 0;
     }
-    ++sideGen_;
 }
 
 // The one breadth-first search behind all six range routines, over states (box cell, side set).

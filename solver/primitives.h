@@ -14,33 +14,30 @@ namespace cw {
 // Capacity of a one-box range: at most four states per cell.
 constexpr int MaxRangeEntries = 10000;
 
-// The range searches' own per-cell tables, kept by the calling thread from call to call. Cells are
-// valid by generation stamps, so a call clears nothing: it costs what it visits, not the board.
+// The range searches' own per-cell tables, kept by the calling thread from call to call. Floods are
+// told apart by generation stamps and a call clears only the side-map cells the last one set, so it
+// costs what it visits, not the board.
 class RangeScratch {
   public:
     // The sides a player may stand on with the box on `cell`, as the last range search found them.
-    int sidesAt(int cell) const { return sideStamp_[cell] == sideGen_ ? sides_[cell] : 0; }
+    int sidesAt(int cell) const { return sides_[cell]; }
 
   private:
     template <bool Push, bool RecordStart, bool Normalised> friend struct RangeSearch;
-    // Starts a call: new generations for the side map and the floods, the tables reset before the
-    // stamps could wrap.
+    // Starts a call: the last call's side map cleared, the flood stamps reset before they could wrap.
     void begin();
     int nextFlood() { return ++floodGen_; }
     void addSides(int cell, int s) {
-        if (sideStamp_[cell] != sideGen_) {
-            sideStamp_[cell] = sideGen_;
-            sides_[cell] = 0;
-        }
+        if (sides_[cell] == 0) touched_[touchedCount_++] = cell;
         sides_[cell] |= s;
     }
 
     std::array<int, MaxCells> floodStamp_{};
-    std::array<int, MaxCells> sideStamp_{};
     std::array<int, MaxCells> sides_{};
+    std::array<int, MaxCells> touched_{}; // the cells of sides_ set since the last begin()
     std::array<int, MaxCells> queue_{};
+    int touchedCount_ = 0;
     int floodGen_ = 0;
-    int sideGen_ = 0;
 };
 
 // Per-thread results of the list variants and of freezeTestFlag.
