@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test sanitize clean bench
+.PHONY: all build run test sanitize tsan fuzz clean bench
 
 all: build
 
@@ -22,5 +22,16 @@ test: build
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCRATEWISE_SANITIZE=ON"
 
+# Every test under ThreadSanitizer: a data race anywhere fails the run.
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRATEWISE_TSAN=ON"
+
+# The libFuzzer targets (clang), each run FUZZ_SECONDS from the seed corpus; a crash stops the run.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRATEWISE_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	bench/fuzz-long $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan build-fuzz

@@ -155,8 +155,9 @@ std::string ScratchDir::file(const std::string& name) const {
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& inPath,
                        const std::string& outPath, const std::string& errPath,
-                       const std::vector<std::string>& env) {
+                       const std::vector<std::string>& env, const std::string& shell) {
     std::vector<std::string> words{CRATEWISE_CLI};
+    if (!shell.empty()) words = {"/bin/sh", "-c", shell};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
@@ -191,7 +192,11 @@ CliProcess::~CliProcess() {
 }
 
 void CliProcess::interrupt() const {
-    if (pid_ > 0) kill(pid_, SIGINT);
+    if (pid_ > 0) ::kill(pid_, SIGINT);
+}
+
+void CliProcess::kill() const {
+    if (pid_ > 0) ::kill(pid_, SIGKILL);
 }
 
 int CliProcess::wait(int limitMs) {
@@ -202,7 +207,7 @@ int CliProcess::wait(int limitMs) {
         const pid_t done = waitpid(pid_, &raw, WNOHANG);
         if (done == pid_) break;
         if (std::chrono::steady_clock::now() >= end) {
-            kill(pid_, SIGKILL);
+            ::kill(pid_, SIGKILL);
             waitpid(pid_, &raw, 0);
             pid_ = -1;
             return -1;
@@ -215,8 +220,13 @@ int CliProcess::wait(int limitMs) {
 
 CliResult runCli(const std::vector<std::string>& args, const std::string& inPath,
                  const std::vector<std::string>& env) {
+    return runCli(args, inPath, env, "");
+}
+
+CliResult runCli(const std::vector<std::string>& args, const std::string& inPath,
+                 const std::vector<std::string>& env, const std::string& shellCommand) {
     const ScratchDir dir;
-    CliProcess process(args, inPath, dir.file("out"), dir.file("err"), env);
+    CliProcess process(args, inPath, dir.file("out"), dir.file("err"), env, shellCommand);
     CliResult result;
     result.status = process.wait(60'000);
     result.out = readFile(dir.file("out"));

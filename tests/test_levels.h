@@ -71,13 +71,16 @@ class CliProcess {
   public:
     // Starts CRATEWISE_CLI with `args`; stdin from `inPath`, stdout and stderr into `outPath` and
     // `errPath`, and `env` (NAME=value entries) added to the environment.
+    // With `shell`, /bin/sh runs that command line instead, `args` after it.
     CliProcess(const std::vector<std::string>& args, const std::string& inPath, const std::string& outPath,
-               const std::string& errPath, const std::vector<std::string>& env = {});
+               const std::string& errPath, const std::vector<std::string>& env = {},
+               const std::string& shell = "");
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
 
     void interrupt() const; // sends SIGINT
+    void kill() const;      // sends SIGKILL
     // Waits for the end, at most `limitMs`; the exit status, or -1 when it did not end by itself
     // (it is then killed) or ended by a signal.
     int wait(int limitMs);
@@ -94,6 +97,9 @@ struct CliResult {
 };
 CliResult runCli(const std::vector<std::string>& args, const std::string& inPath = "/dev/null",
                  const std::vector<std::string>& env = {});
+// The same for a shell command line run by /bin/sh (for ulimit and the like).
+CliResult runCli(const std::vector<std::string>& args, const std::string& inPath,
+                 const std::vector<std::string>& env, const std::string& shellCommand);
 
 // The whole content of a file, empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
