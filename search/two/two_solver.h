@@ -167,8 +167,9 @@ class TwoSolver {
     // The packing-order solver for a level whose goals form one packed room entered from outside:
     // a plan search by pulls from the solved position gives the order in which boxes enter the
     // room, and short push searches reach each planned position from the start. Solved (hand-off
-    // filled); Failed: store not ready, table full, a queue ran dry or the plan is too long (the
-    // searches are pruned by heuristics, so nothing is proven); Timeout: stopped.
+    // filled); Failed: store not ready, no area outside the room, table full, a queue ran dry, the
+    // plan is too long or a stage ended short of its target (the searches are pruned by
+    // heuristics, so nothing is proven); Timeout: stopped.
     Outcome packSolve(const GoalRooms& rooms);
 
     const Handoff& handoff() const { return handoff_; }
@@ -177,7 +178,8 @@ class TwoSolver {
     // What one expansion found.
     enum class Step {
         Continue, // nothing yet
-        Met,      // the searches met, or the start reached the solved position: solved
+        Met,      // solved (the searches met, or the start reached the solved position), the
+                  // packing plan is complete, or a packing stage reached its target
         Full,     // the node table is full
         Dry,      // the queue is empty
     };
