@@ -48,9 +48,13 @@ void Engine::threadTwoBody() {
         control.threadTwoResult.store(Outcome::BoxesOver);
         return;
     }
-    // The solver clears its store itself, as each of its searches starts.
-    const Outcome r = twoSolver_->twoBidirectionalSolve();
-    if (r == Outcome::Solved) control.solvedBy.store(3);
+    // Goals forming one packed room that the boxes must enter from outside in the right order get
+    // the packing-order solver. Each solver clears its store itself, as each of its searches starts.
+    const bool packing =
+        level.levelStartsSolved == 0 && level.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
+    twoSolver_->packingMode = packing ? 1 : 0;
+    const Outcome r = packing ? twoSolver_->packSolve(rooms_) : twoSolver_->twoBidirectionalSolve();
+    if (r == Outcome::Solved) control.solvedBy.store(packing ? 2 : 3);
     control.threadTwoResult.store(r);
 }
 

@@ -37,6 +37,32 @@ class TwoSolverProbe {
     int regionBonus(int player) { return s_.regionBonus(player); }
     bool corralDeadlock(int u, int t) { return s_.corralDeadlock(u, t); }
 
+    // Packing solver: its tables and steps one at a time.
+    PackTables& pack() { return s_.pack_; }
+    bool packPrepare(const GoalRooms& rooms) { return s_.packPrepare(rooms); }
+    Outcome packPlanSearch() { return s_.packPlanSearch(); }
+    bool extractPlan() { return s_.extractPlan(); }
+    Outcome runStages() { return s_.runStages(); }
+    TwoNode* meetNode() const { return s_.twoMeetNode_; }
+    void setMeetNode(TwoNode* node) { s_.twoMeetNode_ = node; }
+    bool stageTarget() { return s_.stageTarget(); }
+    void stageApproach(const PlanEntry& entry) { s_.stageApproach(entry); }
+    void stageMapFill() { s_.stageMapFill(); }
+    int stagePriority(int player) { return s_.stagePriority(player); }
+    TwoSolver::Step stageExpand() { return s_.stageExpand(); }
+    void appendTail() { s_.appendTail(); }
+    void markLockedStart() { s_.markLockedStart(); }
+    void markExitArea() { s_.markExitArea(); }
+    void packDistanceFill() { s_.packDistanceFill(); }
+    // Stores the position on the board and in workBoxList as a node of the packing solver.
+    TwoNode* storePackNode(int player, int movedBox, TwoNode* parent) {
+        TwoNode* slot = s_.packFindNode(player, s_.two_.threadTwoBoxCount);
+        s_.storeNode(slot, player, movedBox, s_.two_.threadTwoBoxCount, parent, false);
+        return slot;
+    }
+    void queueNode(TwoNode* node, int bucket) { s_.forward_.append(node, bucket); }
+    TwoNode* takeNode() { return s_.forward_.take(); }
+
   private:
     TwoSolver& s_;
 };

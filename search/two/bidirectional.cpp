@@ -111,15 +111,17 @@ Outcome TwoSolver::backwardRanDry() {
     return result;
 }
 
+// A 0 entry is a box the packing solver took off the board; cell 0 is a wall, never a box cell.
 void TwoSolver::loadNode(const TwoNode* node) {
     for (int i = 0; i < two_.threadTwoBoxCount; i++) {
         two_.workBoxList[i] = node->boxes[i];
-        two_.threadTwoBoard[node->boxes[i]] = BoxOn;
+        if (node->boxes[i] != 0) two_.threadTwoBoard[node->boxes[i]] = BoxOn;
     }
 }
 
 void TwoSolver::clearBoxes() {
-    for (int i = 0; i < two_.threadTwoBoxCount; i++) two_.threadTwoBoard[two_.workBoxList[i]] = Free;
+    for (int i = 0; i < two_.threadTwoBoxCount; i++)
+        if (two_.workBoxList[i] != 0) two_.threadTwoBoard[two_.workBoxList[i]] = Free;
 }
 
 bool TwoSolver::tunnelExitListed(int exit, int h) const {
@@ -217,7 +219,7 @@ TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, 
     }
     if (slot->side != (forward ? 1 : 2)) return Step::Continue;
     if (parent == nullptr) {
-        recordStartMove(b, u, player);
+        recordBoxMove(b, u, player);
         return Step::Met;
     }
     if (!forward) {
@@ -233,8 +235,9 @@ TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, 
     return Step::Met;
 }
 
-// A level solved by one box move from the start: the move goes to the hand-off directly.
-void TwoSolver::recordStartMove(int from, int to, int player) {
+// Records one box move straight into the hand-off: a level solved by one move from the start, or a
+// move of the packing solver's tail.
+void TwoSolver::recordBoxMove(int from, int to, int player) {
     if (handoff_.count >= MaxHandoff) {
         handoff_.over = 1;
     } else {

@@ -33,6 +33,29 @@ TwoNode* TwoSolver::twoFindNode(int player) {
     }
 }
 
+// The plan search takes boxes off the board: their entries are 0, left out of the key and of the
+// comparison, and a position matches only one with as many boxes left.
+TwoNode* TwoSolver::packFindNode(int player, int boxesLeft) {
+    const int n = two_.threadTwoBoxCount;
+    const int* board = two_.threadTwoBoard.data();
+    std::array<int, TwoMaxBoxes> cells{};
+    int count = 0;
+    for (int i = 0; i < n; i++)
+        if (two_.workBoxList[i] != 0) cells[count++] = two_.workBoxList[i];
+    std::uint32_t slot = positionKey(player, cells.data(), count) % TwoTableSlots;
+    for (;;) {
+        TwoNode* node = table_ + slot;
+        if (node->player == 0) return node;
+        if (node->player == player && node->boxesLeft() == boxesLeft) {
+            int i = 0;
+            while (i < n && (node->boxes[i] == 0 || board[node->boxes[i]] == BoxOn)) i++;
+            if (i == n) return node;
+        }
+        slot += ProbeStep;
+        if (slot >= TwoTableSlots) slot -= TwoTableSlots;
+    }
+}
+
 // Empties the node table and the pattern cache. The thread body has just returned every page of the
 // store, so only what a search of this run touched is cleared again.
 void TwoSolver::twoClearStore() {
@@ -71,7 +94,8 @@ void TwoSolver::recordMove(TwoNode* node, int fallbackCell, int& count) {
     const int n = two_.threadTwoBoxCount;
     const int cells = lv_.cellCount;
     for (int c = 0; c < cells; c++) recordBoard_[c] = two_.threadTwoBoard[c] == Blocked ? Blocked : Free;
-    for (int i = 0; i < n; i++) recordBoard_[node->boxes[i]] = BoxOn;
+    for (int i = 0; i < n; i++)
+        if (node->boxes[i] != 0) recordBoard_[node->boxes[i]] = BoxOn;
     int to = -1, from = -1;
     for (int c = 0; c < cells && (to < 0 || from < 0); c++) {
         const bool nodeBox = recordBoard_[c] == BoxOn;
@@ -102,6 +126,12 @@ int TwoSolver::movedCell(const TwoNode* node) const {
 void TwoSolver::recordForwardChain(TwoNode* node) {
     std::vector<TwoNode*> chain;
     for (TwoNode* n = node; n != nullptr; n = n->parent) chain.push_back(n);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) recordMove(*it, movedCell(*it), handoff_.count);
+}
+
+void TwoSolver::recordStageChain(TwoNode* node) {
+    std::vector<TwoNode*> chain;
+    for (TwoNode* n = node; n != nullptr && n->parent != nullptr; n = n->parent) chain.push_back(n);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) recordMove(*it, movedCell(*it), handoff_.count);
 }
 

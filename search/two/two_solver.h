@@ -43,12 +43,16 @@ inline std::uint32_t positionKey(int player, const int* cells, int count) {
 }
 
 struct TwoNode {
-    std::int16_t boxes[TwoMaxBoxes];
-    std::int16_t player; // normalised player cell; 0 marks an empty slot
+    std::int16_t boxes[TwoMaxBoxes]; // 0 for a box the packing solver's plan search took off
+    std::int16_t player;             // normalised player cell; 0 marks an empty slot
     std::int8_t movedBox;
-    std::int8_t side; // 1 backward (pulls from the solved position), 2 forward (pushes from the start)
+    // Bidirectional solver: 1 backward (pulls from the solved position), 2 forward (pushes from the
+    // start). Packing solver: the number of boxes still on the board.
+    std::int8_t side;
     TwoNode* parent;
     TwoNode* next;
+
+    int boxesLeft() const { return side; }
 };
 static_assert(sizeof(TwoNode) * TwoTableSlots == NodeStoreTwoBytes - StoreTwoNodeTable);
 
@@ -105,6 +109,43 @@ enum class CorralResult {
     Stopped,  // the run was stopped meanwhile
 };
 
+// The packing solver's plan: positions from the fewest boxes (entry 0) up to the solved position.
+constexpr int MaxPlan = 100;
+struct PlanEntry {
+    std::array<std::int16_t, TwoMaxBoxes> boxes{}; // 0 = the box is not on the board
+    std::int16_t player = 0;
+    std::int8_t boxesLeft = 0;
+};
+
+// The packing solver's own tables beside the node table, queues and corral test it shares with the
+// bidirectional solver.
+struct PackTables {
+    // Plan search.
+    Board walls{};        // thread two's walls (8), everything else 0
+    int roomCell = 0;     // a cell of the one goal room
+    Board exitArea{};     // 1 where a box pulled out of the goal room is taken off
+    Board lockedStart{};  // 1 on start cells no box can ever be pulled out of
+    Board packDistance{}; // steps inside the goal room from the cells next to goals (1 next to one)
+    double packDistScale = 0;
+    std::array<PlanEntry, MaxPlan> packPlan{};
+    int packPlanLength = 0;
+
+    // Stage searches.
+    int packPlanIndex = 0; // next entry to become a stage target
+    int packPhase = 0;     // 0 before the first stage, 1 the target lacks boxes, 2 it has all
+    Board doneCell{};      // 1 under a box placed for good
+    std::array<int, TwoMaxBoxes> approachCell{};
+    int approachCount = 0;
+    Board stageMap{}; // 8 wall, 1 goal, 2 goal room floor, 3 approach cell, 0 outside
+    int stageTargetPlayer = 0;
+
+    // Scratch.
+    Board entryBoard{};
+    Board stageDone{};
+    Board dist{};
+    Board visit{};
+};
+
 // A found solution as the driver reads it: one entry per box move (many pushes of one box).
 struct Handoff {
     std::vector<std::int16_t> from, to, player; // box cell before and after, normalised player after
@@ -123,8 +164,25 @@ class TwoSolver {
     // backward search ran dry; Timeout: stopped.
     Outcome twoBidirectionalSolve();
 
+    // The packing-order solver for a level whose goals form one packed room entered from outside:
+    // a plan search by pulls from the solved position gives the order in which boxes enter the
+    // room, and short push searches reach each planned position from the start. Solved (hand-off
+    // filled); Failed: store not ready, no area outside the room, table full, a queue ran dry, the
+    // plan is too long or a stage ended short of its target (the searches are pruned by
+    // heuristics, so nothing is proven); Timeout: stopped.
+    Outcome packSolve(const GoalRooms& rooms);
+
     const Handoff& handoff() const { return handoff_; }
     int twoNodeCount() const { return nodeCount_; }
+
+    // What one expansion found.
+    enum class Step {
+        Continue, // nothing yet
+        Met,      // solved (the searches met, or the start reached the solved position), the
+                  // packing plan is complete, or a packing stage reached its target
+        Full,     // the node table is full
+        Dry,      // the queue is empty
+    };
 
     // Set by the thread body for the packing-order solver, whose corral test also refuses boxes
     // frozen on goals.
@@ -141,6 +199,8 @@ class TwoSolver {
     void resetHandoff();
     void recordForwardChain(TwoNode* node);
     void recordBackwardChain();
+    // As recordForwardChain, but the root (a stage's start position) records no move.
+    void recordStageChain(TwoNode* node);
 
     // Tunnel marks and steering.
     void markTunnels();
@@ -169,13 +229,6 @@ class TwoSolver {
     int movedCell(const TwoNode* node) const;
     void loadNode(const TwoNode* node);
     void clearBoxes();
-    // What one expansion found.
-    enum class Step {
-        Continue, // nothing yet
-        Met,      // the searches met, or the start reached the solved position: solved
-        Full,     // the node table is full
-        Dry,      // the queue is empty
-    };
     Outcome solve();
     Step expandStart(int player);
     Step twoExpandForward();
@@ -183,13 +236,44 @@ class TwoSolver {
     Step expandNode(TwoNode* node, bool forward);
     Step expandPosition(TwoNode* parent, int player, int skip, bool forward);
     Step tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
-    void recordStartMove(int from, int to, int player);
+    void recordBoxMove(int from, int to, int player);
     int bonusForOtherAreas();
     int tallyPriority() const;
     bool tunnelExitListed(int exit, int h) const;
     void addRoots();
     Outcome backwardRanDry();
     void publishNodeCount() { control_.twoNodeCount.store(nodeCount_, std::memory_order_relaxed); }
+
+    // Packing solver: plan search (pack_plan.cpp).
+    TwoNode* packFindNode(int player, int boxesLeft);
+    Outcome packRun(const GoalRooms& rooms);
+    bool packPrepare(const GoalRooms& rooms);
+    Outcome packPlanSearch();
+    void markLockedStart();
+    void markExitArea();
+    void packDistanceFill();
+    int packPriority(const int* reach);
+    int packRemove(int player, int left);
+    Step packExpand(TwoNode* node);
+    Step packPull(TwoNode* node, int j, int t);
+    // Whether the player's reach marked in mark_ touches a side of the box on `cell`.
+    bool playerBeside(int cell) const;
+    bool extractPlan();
+    // Stage searches (pack_stages.cpp) and the tail without search (pack_tail.cpp).
+    Outcome runStages();
+    bool stageTarget();
+    void stageApproach(const PlanEntry& entry);
+    void stageMapFill();
+    int stagePriority(int player);
+    int stagePriority(const int* reach, int knownAreas);
+    void sortByTargetDistance(int cell);
+    Step stageExpand();
+    Step stagePush(TwoNode* parent, int i, int c, int f, int g, int subTarget);
+    bool reachedEntry(const PlanEntry& entry) const;
+    void appendTail();
+    int tailFromCell(const PlanEntry& entry, int previousPlayer);
+    void entryBoard(const PlanEntry& entry);
+    PackTables pack_;
 
     CorralResult corralSearch(int t, int a, int b);
     CorralResult corralLookup(int p);
