@@ -52,9 +52,20 @@ void Engine::threadTwoBody() {
     // the packing-order solver. Each solver clears its store itself, as each of its searches starts.
     const bool packing =
         level.levelStartsSolved == 0 && level.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
-    twoSolver_->packingMode = packing ? 1 : 0;
-    const Outcome r = packing ? twoSolver_->packSolve(rooms_) : twoSolver_->twoBidirectionalSolve();
-    if (r == Outcome::Solved) control.solvedBy.store(packing ? 2 : 3);
+    Outcome r = Outcome::Failed;
+    if (packing) {
+        const ThreadTwoCopies start = two_; // the packing solver works on these tables in place
+        twoSolver_->packingMode = 1;
+        r = twoSolver_->packSolve(rooms_);
+        if (r == Outcome::Solved) control.solvedBy.store(2);
+        // A plan that cannot start or a stage that runs dry proves nothing: the bidirectional
+        // solver gets the time that is left.
+        if (r != Outcome::Failed || control.stopped()) return control.threadTwoResult.store(r);
+        two_ = start;
+    }
+    twoSolver_->packingMode = 0;
+    r = twoSolver_->twoBidirectionalSolve();
+    if (r == Outcome::Solved) control.solvedBy.store(3);
     control.threadTwoResult.store(r);
 }
 

@@ -155,7 +155,8 @@ void TwoSolver::packDistanceFill() {
     for (int c = 0; c < cells; c++)
         room[c] = pack_.walls[c] == Blocked ? Blocked : lv_.goalMap[c] == 1 ? 1 : Free;
     for (int c = 0; c < cells; c++) inside[c] = 0;
-    reachFill(lv_, room, inside, pack_.roomCell);
+    // A room cell on a wall has no room to flood (and a flood from the board's edge would step off it).
+    if (room[pack_.roomCell] != Blocked) reachFill(lv_, room, inside, pack_.roomCell);
     for (int c = 0; c < cells; c++)
         if (two_.pullMask32[c] == 0) inside[c] = 0;
 
