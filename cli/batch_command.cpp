@@ -35,6 +35,7 @@ struct BatchArgs {
     std::string resultPath;
     bool trace = false;
     std::string statsPath;
+    cw::SolverChoice solver = cw::SolverChoice::Both;
 };
 
 bool readArgs(const Args& args, BatchArgs& out) {
@@ -43,7 +44,7 @@ bool readArgs(const Args& args, BatchArgs& out) {
         if (opts.take("--from", out.from, 1) || opts.take("--to", out.to, 1) ||
             opts.take("-t", out.seconds, 1) || opts.take("-o", out.resultPath) ||
             opts.takeFlag("--trace", out.trace) || opts.take("--stats", out.statsPath) ||
-            opts.takeSource(out.source))
+            opts.take("--solver", out.solver) || opts.takeSource(out.source))
             continue;
         std::fprintf(stderr, "cratewise batch: %s\n", opts.error().c_str());
         return false;
@@ -221,6 +222,7 @@ int runBatch(const Args& args) {
         return 2;
     }
 
+    engine->solverChoice = a.solver;
     cw::BatchRun batch(*engine, set);
     Watcher watcher(batch, engine->control);
     result.onLineLost([&watcher](const std::string& path) {

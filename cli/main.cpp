@@ -7,9 +7,9 @@ namespace {
 
 void printUsage(std::FILE* out) {
     std::fputs("usage: cratewise list  [PATH | - | --sample]\n"
-               "       cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS]\n"
+               "       cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS] [--solver both|one|two]\n"
                "       cratewise batch [PATH | - | --sample] [--from A] [--to B] [-t SECONDS] [-o RESULT]\n"
-               "                       [--trace] [--stats CSV]\n",
+               "                       [--trace] [--stats CSV] [--solver both|one|two]\n",
                out);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "solver/engine.h"
 
 namespace cwcli {
 
@@ -17,6 +18,8 @@ class OptionReader {
     bool take(const char* flag, std::string& value);
     // Takes a lone flag when it stands next.
     bool takeFlag(const char* flag, bool& value);
+    // Takes `flag both|one|two` when it stands next: which solver threads search.
+    bool take(const char* flag, cw::SolverChoice& value);
     // Takes a level source: a path, "-" for standard input, or "--sample"; only one may be given.
     bool takeSource(std::string& source);
     // What is wrong with the argument that could not be taken.

@@ -42,9 +42,11 @@ int runSolve(const Args& args) {
     std::string source = "--sample";
     int levelNumber = 1;
     int seconds = 600;
+    cw::SolverChoice solver = cw::SolverChoice::Both;
     OptionReader opts(args);
     while (opts.more()) {
-        if (opts.take("-l", levelNumber, 1) || opts.take("-t", seconds, 1) || opts.takeSource(source))
+        if (opts.take("-l", levelNumber, 1) || opts.take("-t", seconds, 1) || opts.take("--solver", solver) ||
+            opts.takeSource(source))
             continue;
         std::fprintf(stderr, "cratewise solve: %s\n", opts.error().c_str());
         return 2;
@@ -72,6 +74,7 @@ int runSolve(const Args& args) {
         return 1;
     }
     engine->control.timeLimitSec = seconds;
+    engine->solverChoice = solver;
     interruptTarget.store(&engine->control);
     std::signal(SIGINT, onInterrupt);
     const int outcome = engine->solveLevel();

@@ -13,7 +13,7 @@
 namespace cw {
 
 Engine::Engine()
-    : threadOne_(std::make_unique<ThreadOneSearch>(control)),
+    : threadOne_(std::make_unique<ThreadOneSearch>(level, pos, rooms, trace, control, stores)),
       twoSolver_(std::make_unique<TwoSolver>(level, two, rooms, control, stores)) {}
 
 Engine::~Engine() = default;
@@ -156,7 +156,7 @@ void Engine::countOutcome(int result) {
 }
 
 void Engine::threadOneBody() {
-    if (level.levelStartsSolved == 1) {
+    if (level.levelStartsSolved == 1 || solverChoice == SolverChoice::Two) {
         control.threadOneResult.store(ResFailed);
         return;
     }
@@ -172,26 +172,29 @@ void Engine::threadOneBody() {
             // Only the user's cancel is a cancel; the driver's stop is a timeout or a lost race.
             control.threadOneResult.store(control.stopRequest.load() == 1 ? ResCancel : ResTimeout);
         } else {
-            control.threadOneResult.store(r);
+            // 1 would read as "still running" and 2 is no outcome: both are a failed stage here.
+            control.threadOneResult.store(r == ResReady || r == ResInternal || r == 0 ? ResFailed : r);
         }
     };
     int r = threadOne_->mainSearch();
+    control.runSeconds.store(nowSeconds() - control.runStartTime.load());
     if (r == ResSolved || r == ResTimeout) return finish(r);
-    if (threadOne_->threadOneGiveUp == 1) return finish(ResFailed);
+    if (threadOne_->threadOneGiveUp() == 1) return finish(ResFailed);
 
     control.threadOneStage.store(1);
-    if (threadOne_->meetState == 1) {
+    MeetingSeam& meet = threadOne_->meet;
+    if (meet.meetState == 1) {
         r = 1;
         while (!control.stopped(nowSeconds())) {
-            r = threadOne_->meetExpandBackward();
-            if (r == 1) r = threadOne_->meetExpandBackward();
-            if (r == 1) r = threadOne_->meetExpandForward();
+            r = meet.meetExpandBackward();
+            if (r == 1) r = meet.meetExpandBackward();
+            if (r == 1) r = meet.meetExpandForward();
             if (r != 1) break;
         }
         if (r == 1) r = ResTimeout;
         if (r == ResSolved) {
-            threadOne_->meetBuildSolution();
-            threadOne_->meetState = 2;
+            meet.meetBuildSolution();
+            meet.meetState = 2;
         }
         if (r == ResSolved || r == ResTimeout) return finish(r);
     }
@@ -201,10 +204,14 @@ void Engine::threadOneBody() {
     stores.zeroStoreOne();
     control.meetNodeCount.store(0);
     r = threadOne_->fullSearch();
-    finish(r == ResReady ? ResFailed : r); // 1 would read as "still running" to the driver
+    finish(r);
 }
 
 void Engine::threadTwoBody() {
+    if (solverChoice == SolverChoice::One) {
+        control.threadTwoResult.store(ResFailed);
+        return;
+    }
     if (two.threadTwoBoxCount > TwoMaxBoxes) {
         control.threadTwoResult.store(ResBoxesOver);
         return;

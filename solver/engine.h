@@ -15,6 +15,10 @@ namespace cw {
 class ThreadOneSearch;
 class TwoSolver;
 
+// Which solver threads search in a run. With One thread two ends at once without searching, with
+// Two thread one does; the outcome is then the searching thread's. Meant for measuring each thread.
+enum class SolverChoice { Both, One, Two };
+
 class Engine {
   public:
     Engine();
@@ -45,6 +49,11 @@ class Engine {
 
     // Result of the last run of thread two, for tests and statistics.
     const TwoSolver& twoSolver() const { return *twoSolver_; }
+    // Thread one's searches, for tests.
+    ThreadOneSearch& threadOne() { return *threadOne_; }
+
+    // A run option: which threads search (both unless set).
+    SolverChoice solverChoice = SolverChoice::Both;
 
     Level level;
     SearchPosition pos;

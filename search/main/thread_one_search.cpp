@@ -2,28 +2,17 @@
 
 namespace cw {
 
+ThreadOneSearch::ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms,
+                                 Trace& trace, RunControl& control, NodeStores& stores)
+    : control_(control),
+      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet)) {}
+
 void ThreadOneSearch::resetRun() {
-    threadOneGiveUp = 0;
-    pathLength = 0;
-    meetState = 0;
+    main_->resetRun();
+    meet.resetRun();
     control_.orderNodeCount.store(0, std::memory_order_relaxed);
     control_.placeNodeCount.store(0, std::memory_order_relaxed);
     control_.meetNodeCount.store(0, std::memory_order_relaxed);
-}
-
-// Not built yet: the stage reports failure, never a solution.
-int ThreadOneSearch::mainSearch() {
-    return ResFailed;
-}
-int ThreadOneSearch::meetExpandBackward() {
-    return ResFailed;
-}
-int ThreadOneSearch::meetExpandForward() {
-    return ResFailed;
-}
-void ThreadOneSearch::meetBuildSolution() {}
-int ThreadOneSearch::fullSearch() {
-    return ResFailed;
 }
 
 } // namespace cw
