@@ -11,11 +11,11 @@ MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms&
     : lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores), meet_(meet),
       placeCorral_(level, control, true), probeCorral_(level, control, false) {
     std::byte* store = stores.nodeStoreOne();
-    placeTable_.attach(store, PlaceTableOffset, PlaceTableSize);
-    orderTable_.attach(store, OrderTableOffset, OrderTableSize);
-    probeTable_.attach(store, OrderTableOffset, ProbeTableSize);
-    placeCorral_.attach(store, PlaceCorralOffset);
-    probeCorral_.attach(store, ProbeCorralOffset);
+    placeTable_.attach(store, PlaceTableOffset, PlaceTableSize, 0);
+    orderTable_.attach(store, OrderTableOffset, OrderTableSize, OrderSlotsUnderProbeCorral);
+    probeTable_.attach(store, OrderTableOffset, ProbeTableSize, 0);
+    placeCorral_.attach(store, PlaceCorralOffset, false);
+    probeCorral_.attach(store, ProbeCorralOffset, true);
     placeCorral_.setCaller(placeBoard.data(), placeBoxList.data(), &placeBoxCount, placePushMask.data());
     probeCorral_.setCaller(orderBoard.data(), probeBoxes_.data(), &probeBoxCount_, pos.pushMask.data());
 }
@@ -55,6 +55,7 @@ int MainSearch::mainSearch() {
         if (r == 0) threadOneGiveUp = 1;
         return r;
     }
+    orderRooms_ = rooms_;
     meet_.meetSearchFeed();
     targetMode = 0;
     targetCount = 0;

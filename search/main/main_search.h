@@ -170,11 +170,14 @@ class MainSearch {
     NodeStores& stores_;
     MeetingSeam& meet_;
     RangeLists ranges_;
+    // The goal rooms of the level the goal-order search works on: the run's rooms at first, then
+    // those of each smaller level, whose placed boxes may have walled a cell of an earlier room.
+    GoalRooms orderRooms_{};
 
     // Tables in the node store.
-    StoreTable<PlacementNode> placeTable_;
-    StoreTable<OrderNode> orderTable_;
-    StoreTable<OrderNode> probeTable_;
+    StoreTable<PlacementNode, PlaceHardCap + 1> placeTable_;
+    StoreTable<OrderNode, OrderNodeLimit + MaxGoalRooms> orderTable_;
+    StoreTable<OrderNode, ProbeNodeLimit> probeTable_;
     PenCorral placeCorral_;
     PenCorral probeCorral_;
 

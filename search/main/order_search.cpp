@@ -3,6 +3,8 @@
 // plan. Boxes with room to spare are parked or retired so that few stay on the board.
 #include "search/main/main_search.h"
 
+#include "solver/analysis.h"
+
 namespace cw {
 
 void MainSearch::clearOrderSpace() {
@@ -48,7 +50,7 @@ int MainSearch::resetSlots() {
 int MainSearch::orderSearch() {
     clearOrderSpace();
     orderBuckets_.clear();
-    orderSeedPlayer = rooms_.goalRoomCount == 1 ? rooms_.goalRoomCell[0] : 0;
+    orderSeedPlayer = orderRooms_.goalRoomCount == 1 ? orderRooms_.goalRoomCell[0] : 0;
     orderNodeCount = 0;
     orderCurrent = nullptr;
     orderProbe = nullptr;
@@ -60,7 +62,7 @@ int MainSearch::orderSearch() {
     if (orderSeedPlayer != 0) {
         storeOrderNode(-1, orderSeedPlayer);
     } else {
-        for (int i = 0; i < rooms_.goalRoomCount; i++) storeOrderNode(-1, rooms_.goalRoomCell[i]);
+        for (int i = 0; i < orderRooms_.goalRoomCount; i++) storeOrderNode(-1, orderRooms_.goalRoomCell[i]);
     }
     for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
 
@@ -546,6 +548,8 @@ void MainSearch::widenTargetBoxes() {
 }
 
 int MainSearch::orderSearchAgain(int oldCell, int placedCell) {
+    int packed = 0;
+    scanGoalRooms(lv_, pos_, orderRooms_, packed);
     targetMode = 0;
     targetCount = 0;
     markNoPark();

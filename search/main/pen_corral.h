@@ -19,7 +19,10 @@ class PenCorral {
     PenCorral(const Level& level, const RunControl& control, bool pollStop)
         : lv_(level), control_(control), pollStop_(pollStop) {}
 
-    void attach(std::byte* store, std::size_t offset) { table_.attach(store, offset, PenTableSize); }
+    // zeroAll: the table shares its bytes with records of another kind, so clearing zeroes them all.
+    void attach(std::byte* store, std::size_t offset, bool zeroAll) {
+        table_.attach(store, offset, PenTableSize, zeroAll ? PenTableSize : 0);
+    }
     // Empties the table and restarts the test counter (at the start of the calling search).
     void clearTable();
     void forgetTable() { table_.forget(); }
@@ -50,7 +53,7 @@ class PenCorral {
     const Level& lv_;
     const RunControl& control_;
     const bool pollStop_;
-    StoreTable<PenRecord> table_;
+    StoreTable<PenRecord, static_cast<int>(PenTableSize)> table_;
 
     int* board_ = nullptr;
     const int* boxes_ = nullptr;

@@ -79,42 +79,51 @@ static_assert(PlaceCorralOffset + PenTableSize * sizeof(PenRecord) == StoreOneMe
 static_assert(OrderTableOffset + ProbeTableSize * sizeof(OrderNode) == ProbeCorralOffset);
 static_assert(ProbeCorralOffset + PenTableSize * sizeof(PenRecord) <= PlaceCorralOffset);
 
+// Order slots below this one share bytes with the probe corral table.
+constexpr std::uint32_t OrderSlotsUnderProbeCorral = static_cast<std::uint32_t>(
+    (ProbeCorralOffset + PenTableSize * sizeof(PenRecord) - OrderTableOffset + sizeof(OrderNode) - 1) /
+    sizeof(OrderNode));
+
 // A table of records at a fixed offset in a node store that remembers which slots it filled, so that
-// clearing costs in proportion to what a search touched: a few records are zeroed one by one, a
-// table that filled many slots returns its pages to the system.
-template <typename Record> class StoreTable {
+// clearing costs in proportion to what a search touched. A filled slot is emptied by its player cell
+// alone, except below `zeroBelow`, where another table's records lie on the same bytes and every
+// byte must read zero again. Should the list of filled slots overflow, the whole table returns its
+// pages to the system instead.
+template <typename Record, int Capacity> class StoreTable {
   public:
-    void attach(std::byte* store, std::size_t offset, std::uint32_t size) {
+    void attach(std::byte* store, std::size_t offset, std::uint32_t size, std::uint32_t zeroBelow) {
         store_ = store;
         offset_ = offset;
         size_ = size;
+        zeroBelow_ = zeroBelow;
         slots_ = store == nullptr ? nullptr : reinterpret_cast<Record*>(store + offset);
-        touchedCount_ = 0;
-        touchedAll_ = false;
+        forget();
     }
     bool ready() const { return slots_ != nullptr; }
-    std::uint32_t size() const { return size_; }
     Record& operator[](std::uint32_t i) { return slots_[i]; }
-    Record* slots() { return slots_; }
-    std::uint32_t indexOf(const Record* r) const { return static_cast<std::uint32_t>(r - slots_); }
 
     // Call when an empty slot is filled.
     void noteFilled(std::uint32_t i) {
-        if (touchedCount_ < static_cast<int>(touched_.size()))
+        if (touchedCount_ < Capacity)
             touched_[touchedCount_++] = i;
         else
             touchedAll_ = true;
     }
-    // Every byte of the table reads zero afterwards.
+    // Every slot is empty afterwards.
     void clear() {
         if (slots_ == nullptr) return;
         if (touchedAll_) {
             NodeStores::zeroRange(store_, offset_, std::size_t{size_} * sizeof(Record));
         } else {
-            for (int k = 0; k < touchedCount_; k++) std::memset(&slots_[touched_[k]], 0, sizeof(Record));
+            for (int k = 0; k < touchedCount_; k++) {
+                const std::uint32_t i = touched_[k];
+                if (i < zeroBelow_)
+                    std::memset(&slots_[i], 0, sizeof(Record));
+                else
+                    slots_[i].player = 0;
+            }
         }
-        touchedCount_ = 0;
-        touchedAll_ = false;
+        forget();
     }
     // The whole store was zeroed by its owner.
     void forget() {
@@ -126,8 +135,9 @@ template <typename Record> class StoreTable {
     std::byte* store_ = nullptr;
     std::size_t offset_ = 0;
     std::uint32_t size_ = 0;
+    std::uint32_t zeroBelow_ = 0;
     Record* slots_ = nullptr;
-    std::array<std::uint32_t, 4096> touched_{};
+    std::array<std::uint32_t, Capacity> touched_{};
     int touchedCount_ = 0;
     bool touchedAll_ = false;
 };
