@@ -115,11 +115,39 @@ class MainSearch {
     int placementsTried = 0;
     int fallbackPlacements = 0;
 
+    // ---- The stages' own routines, public so tests can drive one stage on a prepared position ----
+    // Fills noPark for the current search position and clears passTwoBlocked.
+    void markNoPark();
+    // Copies the current search position and targets into the cycle tables (n = boxCount) and
+    // leaves searchBoard with its walls only.
+    void loadCycleTables(int n);
+    // Runs the queue of the current placement cycle: 8 placed, 0 dry, 2 node limit, 9, 10.
+    int placementLoop();
+    // Clears the placement table and queue and stores the root from the cycle tables.
+    void startPlacementTable();
+    // Moves box i of the loaded node: 1 children stored, 8 a placement accepted, 9 or 10.
+    int expandBox(int i, int player);
+    // Stores placeBoxList with `player` unless present; capped: nothing new past PlaceHardCap.
+    void storePlacementNode(int movedBox, int player, bool capped = true);
+    // Loads a queued node's boxes onto placeBoard and into the matrix, as placementLoop does.
+    void loadPlacementNode(const PlacementNode* node);
+    PlacementNode* placementQueueHead() const { return placeQueueHead; }
+    const PlacementNode& placeSlot(std::uint32_t i) { return placeTable_[i]; }
+    // The restart's choice: keeps the queued nodes moved by the (up to) three boxes that moved
+    // least, with their ancestors, and drops every other node. False when no node was kept.
+    bool keepLeastMovedBoxes();
+    // Targets from a complete backward plan ending at finalNode (finalMatrix of that plan in place):
+    // 8, or 10 when stopped while checking the steps.
+    int targetsFromPlan(OrderNode* finalNode);
+    Matrix& finalAssignment() { return finalMatrix; }
+    // Probe corral instance, for tests.
+    PenCorral& probeCorral() { return probeCorral_; }
+    // Slots of the probe table in use, and one slot.
+    const OrderNode& probeSlot(std::uint32_t i) { return probeTable_[i]; }
+
   private:
     // ---- main search ----
-    void markNoPark();
     int runCycles();
-    void loadCycleTables(int n);
 
     // ---- goal-order search (order_search.cpp) ----
     int resetSlots();
@@ -142,9 +170,6 @@ class MainSearch {
     void publishOrderCount();
 
     // ---- placement search (placement.cpp) ----
-    int placementLoop();
-    int expandBox(int i, int player);
-    void storePlacementNode(int movedBox, int player, bool capped = true);
     int tryPlacement(int oldCell, int placedCell);
     void prunePlacementQueue();
     int repetitionTest();

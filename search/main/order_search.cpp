@@ -85,7 +85,7 @@ int MainSearch::orderSearch() {
             r = expandSlot(i);
         }
         if (r != 1) {
-            result = r == ResSolved ? extractTargets() : r;
+            result = r == ResSolved ? targetsFromPlan(orderProbe) : r;
             break;
         }
         unloadOrderNode();
@@ -350,6 +350,11 @@ void MainSearch::leaveParkedCell() {
             return;
         }
     }
+}
+
+int MainSearch::targetsFromPlan(OrderNode* finalNode) {
+    orderProbe = finalNode;
+    return extractTargets();
 }
 
 int MainSearch::extractTargets() {

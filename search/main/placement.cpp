@@ -13,19 +13,33 @@ void MainSearch::setPlaceRow(int row, std::uint64_t mask) {
     for (int j = 0; j < n; j++) r[j] = static_cast<int>((mask >> (n - 1 - j)) & 1u);
 }
 
-int MainSearch::placementCycle() {
+void MainSearch::startPlacementTable() {
     placeTable_.clear();
     placeQueueHead = nullptr;
     placeQueueTail = nullptr;
     placeNodeCount = 0;
     placeCurrent = nullptr;
     storePlacementNode(255, placePlayer);
+}
+
+void MainSearch::loadPlacementNode(const PlacementNode* node) {
+    const int n = placeBoxCount;
+    for (int i = 0; i < n; i++) {
+        placeBoxList[i] = node->cell[i];
+        placeBoard[placeBoxList[i]] = BoxOn;
+        setPlaceRow(i, placePushMask[placeBoxList[i]]);
+        for (int j = 0; j < n; j++) placeMatrixSaved[i * MaxBoxes + j] = placeMatrix[i * MaxBoxes + j];
+    }
+}
+
+int MainSearch::placementCycle() {
+    startPlacementTable();
     int r = placementLoop();
     for (int restart = 0; restart < PlaceRestarts && r == ResInternal; restart++) r = restartPlacement();
     return r;
 }
 
-int MainSearch::restartPlacement() {
+bool MainSearch::keepLeastMovedBoxes() {
     const int n = placeBoxCount;
     std::array<int, MaxBoxes> count{};
     for (std::uint32_t i = 0; i < PlaceTableSize; i++) {
@@ -64,7 +78,7 @@ int MainSearch::restartPlacement() {
     }
     placeQueueHead = head;
     placeQueueTail = tail;
-    if (head == nullptr) return 0;
+    if (head == nullptr) return false;
     for (std::uint32_t i = 0; i < PlaceTableSize; i++) {
         PlacementNode& node = placeTable_[i];
         if (node.player == 0) continue;
@@ -75,7 +89,11 @@ int MainSearch::restartPlacement() {
             placeNodeCount--;
         }
     }
-    return placementLoop();
+    return true;
+}
+
+int MainSearch::restartPlacement() {
+    return keepLeastMovedBoxes() ? placementLoop() : 0;
 }
 
 int MainSearch::placementLoop() {
@@ -101,13 +119,7 @@ int MainSearch::placementLoop() {
         placeQueueHead = node->queueNext;
         if (placeQueueHead == nullptr) placeQueueTail = nullptr;
         placeCurrent = node;
-
-        for (int i = 0; i < n; i++) {
-            placeBoxList[i] = node->cell[i];
-            placeBoard[placeBoxList[i]] = BoxOn;
-            setPlaceRow(i, placePushMask[placeBoxList[i]]);
-            for (int j = 0; j < n; j++) placeMatrixSaved[i * MaxBoxes + j] = placeMatrix[i * MaxBoxes + j];
-        }
+        loadPlacementNode(node);
         int r = 1;
         for (int i = 0; i < n && r == 1; i++) {
             if (i == node->movedBox) continue;

@@ -1,0 +1,33 @@
+#pragma once
+// An engine with a level loaded and its run set up as the driver does before the threads start, and
+// thread one's main search ready to run one stage at a time on that position.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "search/main/thread_one_search.h"
+#include "solver/engine.h"
+#include "tests/test_levels.h"
+
+namespace cwtest {
+
+struct MainFixture : ::testing::Test {
+    std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
+    std::string text;
+
+    // Loads the level and prepares the run; the main search's store is empty afterwards.
+    void prepare(const std::string& level) {
+        text = level;
+        ASSERT_EQ(load(engine->level, level), cw::ResReady);
+        engine->control.timeLimitSec = 60;
+        ASSERT_EQ(engine->prepareRun(), cw::ResReady);
+        engine->stores.zeroStoreOne();
+        engine->threadOne().resetRun();
+    }
+    cw::MainSearch& main() { return engine->threadOne().main(); }
+    cw::SearchPosition& pos() { return engine->pos; }
+    int at(int row, int column) const { return cell(engine->level, row, column); }
+};
+
+} // namespace cwtest
