@@ -41,6 +41,11 @@ void MainSearch::markNoPark() {
     passTwoBlocked.fill(0);
 }
 
+void MainSearch::startOrderSearches() {
+    orderRooms_ = rooms_;
+    markNoPark();
+}
+
 int MainSearch::mainSearch() {
     targetCount = 0;
     targetMode = 0;
@@ -55,11 +60,10 @@ int MainSearch::mainSearch() {
         if (r == 0) threadOneGiveUp = 1;
         return r;
     }
-    orderRooms_ = rooms_;
     meet_.meetSearchFeed();
     targetMode = 0;
     targetCount = 0;
-    markNoPark();
+    startOrderSearches();
 
     secondPass = 0;
     orderSeedPlayer = 0;

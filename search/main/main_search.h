@@ -118,6 +118,8 @@ class MainSearch {
     // ---- The stages' own routines, public so tests can drive one stage on a prepared position ----
     // Fills noPark for the current search position and clears passTwoBlocked.
     void markNoPark();
+    // Sets up the first goal-order pass on the run's position: the run's goal rooms and noPark.
+    void startOrderSearches();
     // Copies the current search position and targets into the cycle tables (n = boxCount) and
     // leaves searchBoard with its walls only.
     void loadCycleTables(int n);
