@@ -111,7 +111,7 @@ TEST_F(DriverTest, LevelSolvedAtTheStartEndsSolvedWithAnEmptyString) {
 
 TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndSolvedByThreadOne) {
     const std::string level = boxRow(27);
-    const int outcome = solve(level, 5);
+    const int outcome = solve(level, 300);
     EXPECT_EQ(engine->control.threadTwoResult.load(), cw::ResBoxesOver);
     EXPECT_EQ(outcome, cw::ResSolved);
     EXPECT_EQ(engine->control.solvedBy.load(), 1);

@@ -410,6 +410,7 @@ int MainSearch::extractTargets() {
     if (targetCount > 0) {
         targetMode = 1;
         widenTargetBoxes();
+        if (stopped()) return ResTimeout;
     } else if (secondPass == 1) {
         // One fallback target: the first goal left that holds no start box. When every step starts
         // on a start box cell there is none and the pass ends without targets.
@@ -522,7 +523,8 @@ int MainSearch::checkTargetStep(int i) {
     resetSlots();
     for (int j = planStepCount - 1; j >= 0; j--) {
         if (j == i || planStepSlot[j] == a) continue;
-        if (replayPlanStep(j) == 0) return 0;
+        // A long plan replayed for many steps must still end near the deadline.
+        if (replayPlanStep(j) == 0 || stopped()) return 0;
         leaveParkedCell();
     }
     if (replayPlanStep(i) == 0) return 0;
@@ -537,7 +539,7 @@ void MainSearch::widenTargetBoxes() {
     int* board = scratchBoard_.data();
     for (int c = 0; c < cells; c++) board[c] = pos_.searchBoard[c] == Blocked ? Blocked : Free;
     Board& united = pullMarks;
-    for (int k = 0; k < targetCount; k++) {
+    for (int k = 0; k < targetCount && !stopped(); k++) {
         for (int c = 0; c < cells; c++) united[c] = 0;
         for (int j = 0; j < n; j++) {
             if (targetBoxes[k][j] == 0) continue;
