@@ -18,6 +18,7 @@ bool touchesMarked(const Level& lv, const int* marks, int cell) {
 
 void PenCorral::clearTable() {
     table_.clear();
+    wallsReady_ = false;
     penStamp = 0;
     recordsMade_ = 0;
 }
@@ -25,6 +26,13 @@ void PenCorral::clearTable() {
 int PenCorral::penTest(int cell, int player, const int* reach) {
     const int cells = lv_.cellCount;
     const int* board = board_;
+    // Most pushes cut no area off: then there is nothing to test.
+    bool cutOff = false;
+    for (int k = 0; k < 8 && !cutOff; k++) {
+        const int n = cell + lv_.ringOffset[k];
+        cutOff = board[n] == Free && reach[n] == 0;
+    }
+    if (!cutOff) return 0;
     for (int c = 0; c < cells; c++) known_[c] = reach[c];
     for (int k = 0; k < 8; k++) {
         const int n = cell + lv_.ringOffset[k];
@@ -68,7 +76,11 @@ int PenCorral::penBoxes(int player) {
         if (penBoxCount_ == PenMaxBoxes) return 3;
         penBoxList_[penBoxCount_++] = box;
     }
-    for (int c = 0; c < lv_.cellCount; c++) penBoard_[c] = board_[c] == Blocked ? Blocked : Free;
+    // The caller's walls stay put during its search; the board is rebuilt once per calling search.
+    if (!wallsReady_) {
+        for (int c = 0; c < lv_.cellCount; c++) penBoard_[c] = board_[c] == Blocked ? Blocked : Free;
+        wallsReady_ = true;
+    }
     return penSearch(player);
 }
 
@@ -81,15 +93,22 @@ int PenCorral::penSearch(int player) {
     int* pb = penBoard_.data();
     for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = BoxOn;
 
+    auto takeBoxesOff = [&]() {
+        for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
+    };
     const int r = penVisit(player);
     if (r != 2) {
+        takeBoxesOff();
         penStamp = s; // the test made no record
         return r;
     }
-    if (budgetSpent()) return 0;
+    if (budgetSpent()) {
+        takeBoxesOff();
+        return 0;
+    }
     // penVisit moves penRoot_ to every record it makes; the answer belongs to the root's record.
     PenRecord* const root = penRoot_;
-    for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
+    takeBoxesOff();
 
     const int* off = lv_.dirOffset.data();
     for (;;) {
@@ -120,6 +139,7 @@ int PenCorral::penSearch(int player) {
                 penBoxList_[i] = b; // the list entry goes back with the box
                 if (!dead) {
                     root->result = 1;
+                    takeBoxesOff();
                     return 0;
                 }
             }
@@ -133,7 +153,7 @@ int PenCorral::penVisit(int player) {
     const int cells = lv_.cellCount;
     int* pb = penBoard_.data();
     for (int c = 0; c < cells; c++) visitReach_[c] = 0;
-    reachFill(lv_, pb, visitReach_.data(), player);
+    int a = reachFill(lv_, pb, visitReach_.data(), player);
     if (penBoxCount_ == 0) return 0;
 
     std::array<int, PenMaxBoxes> kept;
@@ -162,9 +182,12 @@ int PenCorral::penVisit(int player) {
     }
     if (!offGoal) return 0;
 
-    for (int i = 0; i < outerCount; i++) pb[outer[i]] = Free;
-    for (int c = 0; c < cells; c++) visitReach_[c] = 0;
-    const int a = reachFill(lv_, pb, visitReach_.data(), player);
+    if (outerCount > 0) {
+        // Without the outer boxes the player's region grows; with none it is the one just flooded.
+        for (int i = 0; i < outerCount; i++) pb[outer[i]] = Free;
+        for (int c = 0; c < cells; c++) visitReach_[c] = 0;
+        a = reachFill(lv_, pb, visitReach_.data(), player);
+    }
     const auto ua = static_cast<std::uint32_t>(a);
     std::uint32_t index = (product + ua * (xorAll + 1) + (sum ^ ua)) % PenTableSize;
     const std::uint32_t s = penStamp - 1;

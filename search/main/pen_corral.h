@@ -74,6 +74,7 @@ class PenCorral {
     std::array<int, PenMaxBoxes> penBoxList_{};
     int penBoxCount_ = 0;
     PenRecord* penRoot_ = nullptr; // the record penVisit made or found last
+    bool wallsReady_ = false;      // penBoard_ holds the caller's walls and no box
 };
 
 } // namespace cw
