@@ -150,6 +150,8 @@ int MainSearch::expandSlot(int s) {
         for (int i = 1; i < count && r == 1; i++) {
             const int w = ranges_.rangeCell[i];
             if (pos_.corridorCode[w] == 2 || parkBoard[w] != 0) continue;
+            // A node of many slots takes long to expand: look at the clock per child.
+            if (stopped()) return ResTimeout;
             if (pos_.pullMask[w] != slotMask[s]) {
                 setRowFromMask(s, pos_.pullMask[w]);
                 const int ok = matchFeasible(slotMatrix.data(), n, 0);

@@ -162,6 +162,8 @@ int MainSearch::expandBox(int i, int player) {
     bfsSides_[0] = sides0;
     int states = 1;
     for (int h = 0; h < states; h++) {
+        // One box of a large level reaches thousands of states: look at the clock per state.
+        if (stopped()) return ResTimeout;
         const int c = bfsCell_[h];
         const int sides = bfsSides_[h];
         for (int e = 1; e <= 8; e <<= 1) {

@@ -57,6 +57,11 @@ int MainSearch::probeSearch() {
             for (int j = count - 1; j >= 1 && r == 1; j--) {
                 const int d = moveCells_[j];
                 if (pos_.corridorCode[d] == 2) continue;
+                // One position of many boxes takes long to expand: look at the clock per child.
+                if (stopped()) {
+                    r = ResTimeout;
+                    break;
+                }
                 slotCell[i] = d;
                 orderBoard[d] = BoxOn;
                 slotState[i] = s == SlotOnGoal ? SlotPulled : SlotMoved;
