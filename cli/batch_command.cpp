@@ -36,6 +36,7 @@ struct BatchArgs {
     std::string statsPath;
     int shardIndex = 1;
     int shardCount = 1;
+    cw::SolverChoice solver = cw::SolverChoice::Both;
     bool help = false;
 };
 
@@ -45,7 +46,8 @@ bool readArgs(const Args& args, BatchArgs& out) {
         if (opts.takeHelp(out.help) || opts.take("--from", out.from, 1) || opts.take("--to", out.to, 1) ||
             opts.take("-t", out.seconds, 1) || opts.take("-o", out.resultPath) ||
             opts.takeFlag("--trace", out.trace) || opts.take("--stats", out.statsPath) ||
-            opts.takeShard("--shard", out.shardIndex, out.shardCount) || opts.takeSource(out.source))
+            opts.takeShard("--shard", out.shardIndex, out.shardCount) || opts.take("--solver", out.solver) ||
+            opts.takeSource(out.source))
             continue;
         std::fprintf(stderr, "cratewise batch: %s\n%s", opts.error().c_str(), batchUsage());
         return false;
@@ -275,6 +277,7 @@ int runBatch(const Args& args) {
     Outputs out;
     if (const int opened = openOutputs(a, set, out); opened != ExitDone) return opened;
 
+    engine->solverChoice = a.solver;
     cw::BatchRun batch(*engine, set);
     Progress progress(engine->control);
     cw::BatchOptions options;

@@ -37,6 +37,24 @@ bool OptionReader::take(const char* flag, std::string& value) {
     return true;
 }
 
+bool OptionReader::take(const char* flag, cw::SolverChoice& value) {
+    std::string text;
+    const std::size_t at = pos_;
+    if (!take(flag, text)) return false;
+    if (text == "both") {
+        value = cw::SolverChoice::Both;
+    } else if (text == "one") {
+        value = cw::SolverChoice::One;
+    } else if (text == "two") {
+        value = cw::SolverChoice::Two;
+    } else {
+        error_ = std::string(flag) + " needs both, one or two, not '" + text + "'";
+        pos_ = at;
+        return false;
+    }
+    return true;
+}
+
 bool OptionReader::takeFlag(const char* flag, bool& value) {
     if (!more() || args_[pos_] != flag) return false;
     value = true;

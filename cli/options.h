@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "engine/engine.h"
 
 namespace cwcli {
 
@@ -23,6 +24,8 @@ class OptionReader {
     bool takeHelp(bool& value) { return takeFlag("-h", value) || takeFlag("--help", value); }
     // Takes `flag K/N` when it stands next, with 1 <= K <= N.
     bool takeShard(const char* flag, int& index, int& count);
+    // Takes `flag both|one|two` when it stands next: which solver threads search.
+    bool take(const char* flag, cw::SolverChoice& value);
     // Takes a plain word (a file name) when it stands next.
     bool takeOperand(std::string& value);
     // Takes a level source: a path, "-" for standard input, or "--sample"; only one may be given.

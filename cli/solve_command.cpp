@@ -33,6 +33,7 @@ struct SolveArgs {
     std::string source = "--sample";
     int levelNumber = 1;
     int seconds = 600;
+    cw::SolverChoice solver = cw::SolverChoice::Both;
     bool help = false;
 };
 
@@ -40,7 +41,7 @@ bool readArgs(const Args& args, SolveArgs& a) {
     OptionReader opts(args);
     while (opts.more()) {
         if (opts.takeHelp(a.help) || opts.take("-l", a.levelNumber, 1) || opts.take("-t", a.seconds, 1) ||
-            opts.takeSource(a.source))
+            opts.take("--solver", a.solver) || opts.takeSource(a.source))
             continue;
         std::fprintf(stderr, "cratewise solve: %s\n%s", opts.error().c_str(), solveUsage());
         return false;
@@ -93,6 +94,7 @@ int runSolve(const Args& args) {
         status = ExitCannotRun;
     } else {
         engine->control.timeLimitSec = a.seconds;
+        engine->solverChoice = a.solver;
         // Held on the engine, so a Ctrl-C that comes just before the run starts still cancels it.
         interrupt.onInterrupt([&engine] { engine->holdCancel(); });
         status = report(*engine, engine->solveLevel());

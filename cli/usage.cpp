@@ -5,10 +5,10 @@ namespace cwcli {
 namespace {
 
 #define LIST_LINE "cratewise list  [PATH | - | --sample]\n"
-#define SOLVE_LINE "cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS]\n"
+#define SOLVE_LINE "cratewise solve [PATH | - | --sample] [-l N] [-t SECONDS] [--solver both|one|two]\n"
 #define BATCH_LINE                                                                                           \
     "cratewise batch [PATH | - | --sample] [--from A] [--to B] [-t SECONDS] [-o RESULT]\n"                   \
-    "                [--trace] [--stats CSV] [--shard K/N]\n"
+    "                [--trace] [--stats CSV] [--shard K/N] [--solver both|one|two]\n"
 
 #define MERGE_LINE "cratewise merge -o RESULT [--stats CSV] FILES...\n"
 
@@ -36,7 +36,8 @@ const char* listUsage() {
 const char* solveUsage() {
     return "usage: " SOLVE_LINE
            "Solves level N (default 1) within SECONDS (default 600) and prints the outcome, then the move\n"
-           "and push counts and the move string in lines of 50.\n" SOURCES EXIT_STATUSES;
+           "and push counts and the move string in lines of 50. --solver one or two lets only that solver\n"
+           "thread search, for measuring each (the other ends at once).\n" SOURCES EXIT_STATUSES;
 }
 
 const char* batchUsage() {

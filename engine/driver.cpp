@@ -14,7 +14,7 @@
 namespace cw {
 
 Engine::Engine()
-    : threadOne_(std::make_unique<ThreadOneSearch>(control)),
+    : threadOne_(std::make_unique<ThreadOneSearch>(level, pos_, rooms_, trace, control, stores_)),
       twoSolver_(std::make_unique<TwoSolver>(level, two_, control, stores_)) {}
 
 Engine::~Engine() = default;

@@ -15,6 +15,10 @@ namespace cw {
 class ThreadOneSearch;
 class TwoSolver;
 
+// Which solver threads search in a run. With One thread two ends at once without searching, with
+// Two thread one does; the outcome is then the searching thread's. Meant for measuring each thread.
+enum class SolverChoice { Both, One, Two };
+
 class Engine {
   public:
     Engine();
@@ -42,6 +46,9 @@ class Engine {
 
     // Whether both node stores could be mapped; without them no search may run ("Out of memory.").
     bool storesReady() const { return stores_.storesReady(); }
+
+    // A run option: which threads search (both unless set).
+    SolverChoice solverChoice = SolverChoice::Both;
 
     // The front ends' part: the level the set parses into, the solution, the control words.
     Level level;

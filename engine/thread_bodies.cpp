@@ -6,7 +6,7 @@
 namespace cw {
 
 void Engine::threadOneBody() {
-    if (level.levelStartsSolved == 1) {
+    if (level.levelStartsSolved == 1 || solverChoice == SolverChoice::Two) {
         control.threadOneResult.store(Outcome::Failed);
         return;
     }
@@ -26,11 +26,12 @@ void Engine::threadOneBody() {
         control.threadOneResult.store(r);
     };
     Outcome r = threadOne_->mainSearch();
+    control.runSeconds.store(control.elapsedSeconds());
     if (r == Outcome::Solved || r == Outcome::Timeout) return finish(r);
-    if (threadOne_->threadOneGiveUp == 1) return finish(Outcome::Failed);
+    if (threadOne_->threadOneGiveUp() == 1) return finish(Outcome::Failed);
 
     control.threadOneStage.store(1);
-    if (threadOne_->meetState == 1) {
+    if (threadOne_->meet.meetState == 1) {
         r = threadOne_->meetContinue();
         if (r == Outcome::Solved || r == Outcome::Timeout) return finish(r);
     }
@@ -44,6 +45,10 @@ void Engine::threadOneBody() {
 }
 
 void Engine::threadTwoBody() {
+    if (solverChoice == SolverChoice::One) {
+        control.threadTwoResult.store(Outcome::Failed);
+        return;
+    }
     if (two_.threadTwoBoxCount > TwoMaxBoxes) {
         control.threadTwoResult.store(Outcome::BoxesOver);
         return;

@@ -379,6 +379,10 @@ Prepared prepareSearch(const Level& lv, SearchPosition& pos, const int* board, i
 }
 
 void scanGoalRooms(Level& lv, const SearchPosition& pos, GoalRooms& rooms) {
+    scanGoalRooms(lv, pos, rooms, lv.goalRoomPacked);
+}
+
+void scanGoalRooms(const Level& lv, const SearchPosition& pos, GoalRooms& rooms, int& packed) {
     const int count = lv.cellCount;
     const int* off = lv.dirOffset.data();
     const int goals = pos.boxCount;
@@ -444,7 +448,7 @@ void scanGoalRooms(Level& lv, const SearchPosition& pos, GoalRooms& rooms) {
             int startBoxes = 0;
             for (int c = 0; c < count; ++c)
                 if (mark[c] != 0 && lv.baseBoard[c] == 2) ++startBoxes;
-            if (startBoxes > lifted + 3) lv.goalRoomPacked = 1;
+            if (startBoxes > lifted + 3) packed = 1;
         }
         for (int i = 0; i < goals; ++i) board[pos.goalList[i]] = 2;
     }

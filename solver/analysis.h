@@ -27,5 +27,7 @@ Prepared prepareSearch(const Level& lv, SearchPosition& pos, const int* board, i
 // of 5 or more cells the player could empty by pulling: rooms.goalRoomCell, largest first. May set
 // lv.goalRoomPacked, never clears it.
 void scanGoalRooms(Level& lv, const SearchPosition& pos, GoalRooms& rooms);
+// The same scan for a position of a later stage: `packed` is set where lv.goalRoomPacked would be.
+void scanGoalRooms(const Level& lv, const SearchPosition& pos, GoalRooms& rooms, int& packed);
 
 } // namespace cw

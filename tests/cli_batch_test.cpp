@@ -102,6 +102,33 @@ TEST_F(CliBatchTest, WritesResultFileAndStatistics) {
     EXPECT_TRUE(std::regex_match(csv, rows)) << csv;
 }
 
+// --solver picks the searching thread; the statistics say which one solved (1 thread one, 3 thread
+// two's bidirectional search), and a word other than both, one or two is refused.
+TEST_F(CliBatchTest, SolverOptionPicksTheSearchingThread) {
+    const auto two = dir_.path() / "two.txt";
+    std::ofstream(two) << cwtest::rows({"#######", "#@    #", "# $ $ #", "# . . #", "#######"}) << "\n"
+                       << cwtest::rows({"#######", "#     #", "# $@$ #", "#.   .#", "#######"});
+    const auto stats = dir_.path() / "stats.csv";
+    for (const auto& [word, by] : {std::pair{"one", ",1,"}, std::pair{"two", ",3,"}}) {
+        const Ran ran = runCli("batch " + two.string() + " --solver " + word +
+                               " -t 20 -o /dev/null --stats " + stats.string());
+        ASSERT_EQ(ran.status, 0) << word;
+        const std::string csv = cwtest::readFile(stats);
+        for (const char* row : {"\n1,", "\n2,"}) {
+            const std::size_t at = csv.find(row);
+            ASSERT_NE(at, std::string::npos) << csv;
+            const std::string line = csv.substr(at + 1, csv.find('\n', at + 1) - at - 1);
+            EXPECT_NE(line.find(",8,Solved,"), std::string::npos) << line;
+            EXPECT_NE(line.find(by), std::string::npos) << word << ": " << line;
+        }
+    }
+    EXPECT_EQ(runCli("batch " + two.string() + " --solver three -o /dev/null").status, 2);
+    const Ran solved = runCli("solve " + two.string() + " -l 2 --solver one -t 20");
+    EXPECT_EQ(solved.status, 0);
+    EXPECT_EQ(solved.out.rfind("Solved\n", 0), 0u) << solved.out;
+    EXPECT_EQ(runCli("solve " + two.string() + " --solver").status, 2);
+}
+
 TEST_F(CliBatchTest, WithoutResultPathTheFileGoesToStandardOutput) {
     const Ran ran = runCli("batch " + levels() + " --to 1");
     ASSERT_EQ(ran.status, 1);

@@ -93,11 +93,14 @@ TEST_F(DriverTest, LevelSolvedAtTheStartEndsSolvedWithAnEmptyString) {
     EXPECT_EQ(engine->control.solvedCount.load(), 1);
 }
 
-TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndNeverClaimedSolved) {
-    const cw::Outcome outcome = solve(boxRow(27), 5);
+TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndSolvedByThreadOne) {
+    const std::string level = boxRow(27);
+    const cw::Outcome outcome = solve(level, 300);
     EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::BoxesOver);
-    EXPECT_NE(outcome, cw::Outcome::Solved); // thread one has no search of its own yet
-    EXPECT_EQ(engine->control.failedCount.load(), 1);
+    EXPECT_EQ(outcome, cw::Outcome::Solved);
+    EXPECT_EQ(engine->control.solvedBy.load(), 1);
+    EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
+    EXPECT_EQ(engine->control.solvedCount.load(), 1);
 }
 
 // The limit is measured in milliseconds from the run's start, not in whole clock seconds.
@@ -128,13 +131,20 @@ TEST_F(DriverTest, CancelEndsWithCancelAndCountsNothing) {
 
 TEST_F(DriverTest, SolvedRunIsReplayCheckedAndARepeatRunGivesTheSameString) {
     const std::string text = rows({"#######", "#     #", "# $@$ #", "#.   .#", "#######"});
-    ASSERT_EQ(solve(text), cw::Outcome::Solved);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
-    const std::string first(engine->trace.text());
-    // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same board.
-    ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-    EXPECT_EQ(engine->trace.text(), first);
-    EXPECT_EQ(engine->control.solvedCount.load(), 2);
+    // One thread at a time: with both, either may win the race and the strings may differ.
+    for (cw::SolverChoice choice : {cw::SolverChoice::One, cw::SolverChoice::Two}) {
+        engine->solverChoice = choice;
+        const int before = engine->control.solvedCount.load();
+        ASSERT_EQ(solve(text), cw::Outcome::Solved);
+        EXPECT_EQ(engine->control.solvedBy.load(), choice == cw::SolverChoice::One ? 1 : 3);
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+        const std::string first(engine->trace.text());
+        // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same
+        // board, and what a run left in the node stores does not steer the next one.
+        ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
+        EXPECT_EQ(engine->trace.text(), first);
+        EXPECT_EQ(engine->control.solvedCount.load(), before + 2);
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/engine.h"
+#include "search/main/thread_one_search.h"
 #include "search/two/two_solver.h"
 
 namespace cw {
@@ -17,6 +18,7 @@ class EngineProbe {
     static ThreadTwoCopies& two(Engine& e) { return e.two_; }
     static GoalRooms& rooms(Engine& e) { return e.rooms_; }
     static NodeStores& stores(Engine& e) { return e.stores_; }
+    static ThreadOneSearch& threadOne(Engine& e) { return *e.threadOne_; }
     // A thread-two solver of its own on the engine's tables.
     static std::unique_ptr<TwoSolver> twoSolver(Engine& e) {
         return std::make_unique<TwoSolver>(e.level, e.two_, e.control, e.stores_);

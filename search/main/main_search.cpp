@@ -1,0 +1,166 @@
+// The main search's driver: prepares the level, runs the goal-order passes, then one placement
+// cycle per goal until no movable box is left.
+#include "search/main/main_search.h"
+
+#include "solver/analysis.h"
+
+namespace cw {
+
+MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
+                       RunControl& control, NodeStores& stores, MeetingSeam& meet)
+    : lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores), meet_(meet),
+      placeCorral_(level, control, true), probeCorral_(level, control, false) {
+    std::byte* store = stores.nodeStoreOne();
+    placeTable_.attach(store, PlaceTableOffset, PlaceTableSize, 0);
+    orderTable_.attach(store, OrderTableOffset, OrderTableSize, OrderSlotsUnderProbeCorral);
+    probeTable_.attach(store, OrderTableOffset, ProbeTableSize, 0);
+    placeCorral_.attach(store, PlaceCorralOffset, false);
+    probeCorral_.attach(store, ProbeCorralOffset, true);
+    placeCorral_.setCaller(placeBoard.data(), placeBoxList.data(), &placeBoxCount, placePushMask.data());
+    probeCorral_.setCaller(orderBoard.data(), probeBoxes_.data(), &probeBoxCount_, pos.pushMask.data());
+}
+
+void MainSearch::resetRun() {
+    placeTable_.forget();
+    orderTable_.forget();
+    probeTable_.forget();
+    placeCorral_.forgetTable();
+    probeCorral_.forgetTable();
+    threadOneGiveUp = 0;
+    pathLength = 0;
+    pathOverflow = 0;
+    orderNodeCount = 0;
+    placeNodeCount = 0;
+    placementsTried = 0;
+    fallbackPlacements = 0;
+}
+
+void MainSearch::markNoPark() {
+    for (int c = 0; c < lv_.cellCount; c++)
+        noPark[c] = (pos_.searchBoard[c] != 0 || pos_.corridorCode[c] != 0 || lv_.goalMap[c] != 0) ? 1 : 0;
+    passTwoBlocked.fill(0);
+}
+
+void MainSearch::startOrderSearches() {
+    orderRooms_ = rooms_;
+    markNoPark();
+}
+
+int MainSearch::mainSearch() {
+    targetCount = 0;
+    targetMode = 0;
+    placeTargetCount = 0;
+    placeMode = 0;
+    pathOverflow = 0;
+    pathLength = 0;
+    if (!placeTable_.ready()) return code(Outcome::Failed); // no store, no search
+
+    const Prepared prepared = prepareSearch(lv_, pos_, lv_.baseBoard.data(), lv_.startPlayer, ranges_);
+    if (prepared != Prepared::Ready) {
+        if (prepared == Prepared::Impossible) threadOneGiveUp = 1;
+        return static_cast<int>(prepared);
+    }
+    int r = 0;
+    meet_.meetSearchFeed();
+    targetMode = 0;
+    targetCount = 0;
+    startOrderSearches();
+
+    secondPass = 0;
+    orderSeedPlayer = 0;
+    r = orderSearch();
+    if (targetMode != 0 || r != code(Outcome::Solved)) {
+        if (r != code(Outcome::Solved)) return r;
+    } else if (meet_.meetState != 2) {
+        secondPass = 1;
+        r = orderSearch();
+        if (r != code(Outcome::Solved)) return r;
+    }
+    return runCycles();
+}
+
+int MainSearch::runCycles() {
+    int n = pos_.boxCount;
+    if (n == 0) return code(Outcome::Solved);
+    for (;;) {
+        if (n > 4 && meet_.meetSearchFeed() == code(Outcome::Solved)) return code(Outcome::Solved);
+        loadCycleTables(n);
+        buildLateGoals();
+        orderedFailCount = 0;
+        fallbackFailCount = 0;
+        const int r = placementCycle();
+        if (r != code(Outcome::Solved)) return r;
+        n = pos_.boxCount;
+        if (n == 0) return code(Outcome::Solved);
+    }
+}
+
+void MainSearch::loadCycleTables(int n) {
+    const int cells = lv_.cellCount;
+    lateGoal.fill(0);
+    for (int c = 0; c < cells; c++) {
+        placeCorridorCode[c] = pos_.corridorCode[c];
+        placePushMask[c] = pos_.pushMask[c];
+        placeBoard[c] = pos_.searchBoard[c];
+    }
+    placeBoxList = pos_.boxList;
+    for (int i = 0; i < n; i++) pos_.searchBoard[pos_.boxList[i]] = Free;
+
+    placePlayer = pos_.searchPlayer;
+    placeBoxCount = n;
+    placeMode = targetMode;
+    placeTargetCount = targetCount;
+    // With one or two boxes left the side of the last push hardly matters; any side will do.
+    const bool anySide = targetMode == 1 && pos_.boxCount <= 2;
+    for (int k = 0; k < targetCount; k++) {
+        placeTargetCell[k] = targetCell[k];
+        placeTargetSides[k] = anySide ? 15 : targetSides[k];
+        placeTargetBoxes[k].fill(0);
+        for (int j = 0; j < n; j++) placeTargetBoxes[k][j] = targetBoxes[k][j];
+    }
+    exemptGoal.fill(0);
+    if (targetMode == 1)
+        for (int k = 0; k < targetCount; k++) exemptGoal[targetCell[k]] = 1;
+}
+
+void MainSearch::buildLateGoals() {
+    int* sb = pos_.searchBoard.data();
+    const int* off = lv_.dirOffset.data();
+    const int goals = pos_.boxCount;
+    for (int gi = 0; gi < goals; gi++) {
+        const int g = pos_.goalList[gi];
+        if (exemptGoal[g] != 0) continue;
+        sb[g] = BoxOn;
+        if (freezeTest(lv_, sb, g) == 2) {
+            int j = 0;
+            while (j < 4 && (sb[g + off[j]] == Blocked || pos_.corridorCode[g + off[j]] != 0)) j++;
+            if (j == 4) lateGoal[g] = 2;
+
+            // Can every other goal still be emptied by pulls with this box frozen in place?
+            for (int i = 0; i < goals; i++) sb[pos_.goalList[i]] = BoxOn;
+            bool removed = true;
+            while (removed) {
+                removed = false;
+                for (int i = 0; i < goals; i++) {
+                    const int l = pos_.goalList[i];
+                    if (l == g || sb[l] != BoxOn) continue;
+                    for (int d = 0; d < 4; d++) {
+                        if (sb[l - off[d]] == Free && sb[l - 2 * off[d]] == Free) {
+                            sb[l] = Free;
+                            removed = true;
+                            break;
+                        }
+                    }
+                }
+            }
+            for (int i = 0; i < goals; i++) {
+                const int l = pos_.goalList[i];
+                if (l != g && sb[l] == BoxOn) lateGoal[g] = 1;
+            }
+            for (int i = 0; i < goals; i++) sb[pos_.goalList[i]] = Free;
+        }
+        sb[g] = Free;
+    }
+}
+
+} // namespace cw

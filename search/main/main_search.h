@@ -1,0 +1,255 @@
+#pragma once
+// Thread one's first stage: the level is solved goal by goal. A backward goal-order search from the
+// solved position picks the targets (goals that can be filled first, the sides the last push may
+// come from, the boxes that may go there); a breadth-first placement search moves boxes until an
+// eligible one stands on a target; the smaller level with that box fixed is checked by a small probe
+// search and a new goal-order search, and the box moves go into the trace and the path record. This
+// repeats until no movable box is left.
+#include <array>
+#include <cstdint>
+
+#include "search/main/meeting_seam.h"
+#include "search/main/pen_corral.h"
+#include "search/main/stage_tables.h"
+#include "solver/board.h"
+#include "solver/node_stores.h"
+#include "solver/primitives.h"
+#include "solver/run_control.h"
+#include "solver/trace.h"
+
+namespace cw {
+
+using Matrix = std::array<int, MaxBoxes * MaxBoxes>; // row stride 64, as matchFeasible takes it
+using BoxRow = std::array<int, MaxBoxes>;
+
+// Slot states of the goal-order search (and of the probe search, where 2 means "free").
+constexpr int SlotOnGoal = 0;
+constexpr int SlotPulled = 1;
+constexpr int SlotParked = 2;
+constexpr int SlotRetired = 3;
+constexpr int SlotMoved = 4;
+
+class MainSearch {
+  public:
+    MainSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
+               RunControl& control, NodeStores& stores, MeetingSeam& meet);
+    MainSearch(const MainSearch&) = delete;
+    MainSearch& operator=(const MainSearch&) = delete;
+
+    // Per-run reset (the thread body has just zeroed the whole store).
+    void resetRun();
+
+    // 8 solved (trace written), 0 failed (impossible, nothing left to expand, repetition), 2 node
+    // limit on every restart, 9 a table or failure counter full, 10 stopped.
+    int mainSearch();
+
+    // Goal-order search: one pass over the current search position. 8 plan found (targets written),
+    // 0 nothing left to expand, 9 table full, 10 stopped.
+    int orderSearch();
+    // The re-run after a placement on the level prepareSearch has just rebuilt.
+    int orderSearchAgain(int oldCell, int placedCell);
+
+    // Placement search: one cycle from the cycle tables. 8 placed, 0, 2, 9, 10 as mainSearch.
+    int placementCycle();
+
+    // Probe: 8 the smaller level looks solvable, 0 nothing left, 9 1,024 positions, 10 stopped.
+    int probeSearch();
+
+    // Fills the late-goal table for the current goals on a searchBoard that holds walls only.
+    void buildLateGoals();
+
+    // ---- Stage data, readable by tests ----
+    // Targets of the last goal-order pass.
+    int targetCount = 0;
+    std::array<int, MaxBoxes> targetCell{};
+    std::array<int, MaxBoxes> targetSides{};
+    std::array<BoxRow, MaxBoxes> targetBoxes{};
+    int targetMode = 0; // 0 none, 1 ordered from the plan, 2 one fallback target
+
+    // Cycle tables.
+    int placeTargetCount = 0;
+    std::array<int, MaxBoxes> placeTargetCell{};
+    std::array<int, MaxBoxes> placeTargetSides{};
+    std::array<BoxRow, MaxBoxes> placeTargetBoxes{};
+    int placeMode = 0;
+    int placeBoxCount = 0;
+    std::array<int, MaxBoxes> placeBoxList{};
+    int placePlayer = 0;
+    Board placeBoard{};
+    Board placeCorridorCode{};
+    std::array<std::uint64_t, MaxCells> placePushMask{};
+    Board lateGoal{};
+    Board exemptGoal{};
+
+    // Search control.
+    int secondPass = 0;
+    Board noPark{};
+    Board passTwoBlocked{};
+    int orderSeedPlayer = 0;
+    int threadOneGiveUp = 0;
+
+    // Path record.
+    std::array<std::int16_t, MaxPath> pathFrom{};
+    std::array<std::int16_t, MaxPath> pathTo{};
+    std::array<std::int16_t, MaxPath> pathPlayer{};
+    std::array<std::uint8_t, MaxPath> pathPlacementEnd{};
+    int pathLength = 0;
+    int pathOverflow = 0;
+
+    int orderedFailCount = 0;
+    int fallbackFailCount = 0;
+    int orderNodeCount = 0;
+    int placeNodeCount = 0;
+
+    // Plan of the last complete backward plan (step 0 is the last backward step).
+    int planStepCount = 0;
+    std::array<std::uint8_t, MaxPlanSteps> planStepSlot{};
+    std::array<std::int16_t, MaxPlanSteps> planStepFrom{};
+    std::array<std::int16_t, MaxPlanSteps> planStepTo{};
+    std::array<std::int16_t, MaxPlanSteps> planStepPlayer{};
+    std::array<std::uint8_t, MaxPlanSteps> planStepStateBefore{};
+    std::array<std::uint8_t, MaxPlanSteps> planStepStateAfter{};
+    std::array<std::uint8_t, MaxPlanSteps> planStepSides{};
+
+    // Counters for tests: placements tried and mode-2 placements accepted in this run.
+    int placementsTried = 0;
+    int fallbackPlacements = 0;
+
+    // ---- The stages' own routines, public so tests can drive one stage on a prepared position ----
+    // Fills noPark for the current search position and clears passTwoBlocked.
+    void markNoPark();
+    // Sets up the first goal-order pass on the run's position: the run's goal rooms and noPark.
+    void startOrderSearches();
+    // Copies the current search position and targets into the cycle tables (n = boxCount) and
+    // leaves searchBoard with its walls only.
+    void loadCycleTables(int n);
+    // Runs the queue of the current placement cycle: 8 placed, 0 dry, 2 node limit, 9, 10.
+    int placementLoop();
+    // Clears the placement table and queue and stores the root from the cycle tables.
+    void startPlacementTable();
+    // Moves box i of the loaded node: 1 children stored, 8 a placement accepted, 9 or 10.
+    int expandBox(int i, int player);
+    // Stores placeBoxList with `player` unless present; capped: nothing new past PlaceHardCap.
+    void storePlacementNode(int movedBox, int player, bool capped = true);
+    // Loads a queued node's boxes onto placeBoard and into the matrix, as placementLoop does.
+    void loadPlacementNode(const PlacementNode* node);
+    PlacementNode* placementQueueHead() const { return placeQueueHead; }
+    const PlacementNode& placeSlot(std::uint32_t i) { return placeTable_[i]; }
+    // The restart's choice: keeps the queued nodes moved by the (up to) three boxes that moved
+    // least, with their ancestors, and drops every other node. False when no node was kept.
+    bool keepLeastMovedBoxes();
+    // Targets from a complete backward plan ending at finalNode (finalMatrix of that plan in place):
+    // 8, or 10 when stopped while checking the steps.
+    int targetsFromPlan(OrderNode* finalNode);
+    Matrix& finalAssignment() { return finalMatrix; }
+    // Probe corral instance, for tests.
+    PenCorral& probeCorral() { return probeCorral_; }
+    // Slots of the probe table in use, and one slot.
+    const OrderNode& probeSlot(std::uint32_t i) { return probeTable_[i]; }
+
+  private:
+    // ---- main search ----
+    int runCycles();
+
+    // ---- goal-order search (order_search.cpp) ----
+    int resetSlots();
+    void loadOrderNode(const OrderNode* node);
+    void unloadOrderNode();
+    int expandSlot(int s);
+    int storeOrderNode(int s, int player);
+    int tryRetireSlot(int s, int c);
+    int tryParkSlot(int s, int commit);
+    int extractTargets();
+    int replayPlanStep(int step);
+    int checkTargetStep(int i);
+    void widenTargetBoxes();
+    void leaveParkedCell();
+    void markSecondPassCells();
+    void appendTarget(int step);
+    void setRowFromMask(int row, std::uint64_t mask);
+    int boxIndexOf(int cell) const;
+    void clearOrderSpace();
+    void publishOrderCount();
+
+    // ---- placement search (placement.cpp) ----
+    int tryPlacement(int oldCell, int placedCell);
+    void prunePlacementQueue();
+    int repetitionTest();
+    void recordPath();
+    int restartPlacement();
+    void setPlaceRow(int row, std::uint64_t mask);
+
+    // ---- probe search (probe_search.cpp) ----
+    int evaluateProbe(int player);
+    int moveRange(int k, int c, int player, int moving);
+    int ringCut(int c) const;
+    int assignmentCheck(const std::array<int, MaxBoxes>& states, int player);
+    void axisGoalReach();
+    void collectProbeBoxes();
+
+    bool stopped() const { return control_.stopped(); }
+
+    const Level& lv_;
+    SearchPosition& pos_;
+    const GoalRooms& rooms_;
+    Trace& trace_;
+    RunControl& control_;
+    NodeStores& stores_;
+    MeetingSeam& meet_;
+    RangeLists ranges_;
+    // The goal rooms of the level the goal-order search works on: the run's rooms at first, then
+    // those of each smaller level, whose placed boxes may have walled a cell of an earlier room.
+    GoalRooms orderRooms_{};
+
+    // Tables in the node store.
+    StoreTable<PlacementNode, PlaceHardCap + 1> placeTable_;
+    StoreTable<OrderNode, OrderNodeLimit + MaxGoalRooms> orderTable_;
+    StoreTable<OrderNode, ProbeNodeLimit> probeTable_;
+    PenCorral placeCorral_;
+    PenCorral probeCorral_;
+
+    // Goal-order search state.
+    std::array<int, MaxBoxes> slotCell{};
+    std::array<int, MaxBoxes> slotState{};
+    std::array<std::uint64_t, MaxBoxes> slotMask{};
+    Board orderBoard{};
+    Board parkBoard{};
+    Board pullMarks{};
+    Matrix slotMatrix{};
+    Matrix slotMatrixSaved{};
+    Matrix finalMatrix{};
+    int orderPlayer = 0;
+    OrderNode* orderProbe = nullptr;
+    OrderNode* orderCurrent = nullptr;
+    FifoBuckets<OrderNode, &OrderNode::bucketNext, OrderBuckets> orderBuckets_;
+    Board boxIndexAt_{}; // box index + 1 at each start box cell of boxList, else 0
+    Board reach_{};
+    Board scratchBoard_{};
+
+    // Placement search state.
+    PlacementNode* placeQueueHead = nullptr;
+    PlacementNode* placeQueueTail = nullptr;
+    PlacementNode* placeCurrent = nullptr;
+    PlacementNode* placeProbe = nullptr;
+    Matrix placeMatrix{};
+    Matrix placeMatrixSaved{};
+    Board seen_{};
+    Board placeReach_{};
+    Board childReach_{};
+    std::array<int, MaxRangeEntries> bfsCell_{};
+    std::array<int, MaxRangeEntries> bfsPlayer_{};
+    std::array<int, MaxRangeEntries> bfsSides_{};
+    Board repeatA_{};
+    Board repeatB_{};
+
+    // Probe search state.
+    Board axisReach{};
+    Board sideSeen{};
+    Board probeReach_{};
+    std::array<int, MaxBoxes> probeBoxes_{};
+    int probeBoxCount_ = 0;
+    std::array<int, MaxRangeEntries> moveCells_{};
+    std::array<int, MaxRangeEntries> movePlayers_{};
+};
+
+} // namespace cw

@@ -1,0 +1,592 @@
+// The goal-order search: a best-first backward search from the solved position that pulls boxes off
+// their goals until every box is retired or stands on a start box, and the targets taken from its
+// plan. Boxes with room to spare are parked or retired so that few stay on the board.
+#include "search/main/main_search.h"
+
+#include "solver/analysis.h"
+
+namespace cw {
+
+void MainSearch::clearOrderSpace() {
+    orderTable_.clear();
+    probeTable_.clear();
+    probeCorral_.clearTable();
+}
+
+void MainSearch::publishOrderCount() {
+    control_.orderNodeCount.store(orderNodeCount, std::memory_order_relaxed);
+}
+
+void MainSearch::setRowFromMask(int row, std::uint64_t mask) {
+    const int n = pos_.boxCount;
+    int* r = &slotMatrix[row * MaxBoxes];
+    for (int k = 0; k < n; k++) r[k] = static_cast<int>((mask >> (n - 1 - k)) & 1u);
+}
+
+int MainSearch::boxIndexOf(int cell) const {
+    return boxIndexAt_[cell] - 1;
+}
+
+int MainSearch::resetSlots() {
+    const int cells = lv_.cellCount;
+    for (int c = 0; c < cells; c++) {
+        orderBoard[c] = pos_.searchBoard[c] == Blocked ? Blocked : Free;
+        parkBoard[c] = 0;
+    }
+    const int n = pos_.boxCount;
+    for (int i = 0; i < n; i++) {
+        const int g = pos_.goalList[i];
+        slotCell[i] = g;
+        orderBoard[g] = BoxOn;
+        slotState[i] = SlotOnGoal;
+        slotMask[i] = pos_.pullMask[g];
+        setRowFromMask(i, slotMask[i]);
+        for (int k = 0; k < n; k++) slotMatrixSaved[i * MaxBoxes + k] = slotMatrix[i * MaxBoxes + k];
+    }
+    if (orderSeedPlayer != 0) orderPlayer = orderSeedPlayer;
+    return orderPlayer;
+}
+
+int MainSearch::orderSearch() {
+    clearOrderSpace();
+    orderBuckets_.clear();
+    orderSeedPlayer = orderRooms_.goalRoomCount == 1 ? orderRooms_.goalRoomCell[0] : 0;
+    orderNodeCount = 0;
+    orderCurrent = nullptr;
+    orderProbe = nullptr;
+    const int n = pos_.boxCount;
+    for (int c = 0; c < lv_.cellCount; c++) boxIndexAt_[c] = 0;
+    for (int k = 0; k < n; k++) boxIndexAt_[pos_.boxList[k]] = k + 1;
+
+    resetSlots();
+    if (orderSeedPlayer != 0) {
+        storeOrderNode(-1, orderSeedPlayer);
+    } else {
+        for (int i = 0; i < orderRooms_.goalRoomCount; i++) storeOrderNode(-1, orderRooms_.goalRoomCell[i]);
+    }
+    for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
+
+    int result = code(Outcome::Timeout);
+    while (!stopped()) {
+        if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
+            result = code(Outcome::Solved);
+            break;
+        }
+        OrderNode* node = orderBuckets_.take();
+        if (node == nullptr) {
+            result = 0;
+            break;
+        }
+        orderCurrent = node;
+        loadOrderNode(node);
+        int r = 1;
+        for (int i = 0; i < n && r == 1; i++) {
+            if (i == node->movedSlot || slotState[i] == SlotRetired) continue;
+            r = expandSlot(i);
+        }
+        if (r != 1) {
+            result = r == code(Outcome::Solved) ? targetsFromPlan(orderProbe) : r;
+            break;
+        }
+        unloadOrderNode();
+    }
+    publishOrderCount();
+    return result;
+}
+
+void MainSearch::loadOrderNode(const OrderNode* node) {
+    const int n = pos_.boxCount;
+    for (int i = 0; i < n; i++) {
+        slotCell[i] = node->cell[i];
+        slotState[i] = node->state[i];
+        slotMask[i] = node->mask[i];
+        if (slotState[i] == SlotParked)
+            parkBoard[slotCell[i]] = BoxOn;
+        else if (slotState[i] != SlotRetired)
+            orderBoard[slotCell[i]] = BoxOn;
+        setRowFromMask(i, slotMask[i]);
+        for (int k = 0; k < n; k++) slotMatrixSaved[i * MaxBoxes + k] = slotMatrix[i * MaxBoxes + k];
+    }
+    orderPlayer = node->player;
+}
+
+void MainSearch::unloadOrderNode() {
+    for (int i = 0; i < pos_.boxCount; i++) {
+        if (slotState[i] == SlotRetired) continue;
+        orderBoard[slotCell[i]] = Free;
+        parkBoard[slotCell[i]] = 0;
+    }
+}
+
+int MainSearch::expandSlot(int s) {
+    const int n = pos_.boxCount;
+    const int c = slotCell[s];
+    const int e = slotState[s];
+    const std::uint64_t mask = slotMask[s];
+    const int player = orderPlayer;
+    if (e == SlotParked) {
+        if (orderBoard[c] != 0) return 1; // another box stands on the parking cell
+        parkBoard[c] = 0;
+        orderBoard[c] = BoxOn;
+    }
+    pullRangeList(lv_, orderBoard.data(), c, orderPlayer, ranges_);
+    orderBoard[c] = Free;
+
+    int r = 1;
+    if (ranges_.rangeCount == 1) {
+        // The box cannot be pulled anywhere: no child.
+    } else if (tryRetireSlot(s, c) != 0) {
+        r = storeOrderNode(s, orderPlayer);
+    } else if (e != SlotParked) {
+        const int t = tryParkSlot(s, 1);
+        if (t != 0) {
+            r = storeOrderNode(s, orderPlayer);
+            parkBoard[t] = 0;
+        }
+    }
+    const bool single = slotState[s] == SlotRetired || (e != SlotParked && slotState[s] == SlotParked);
+    if (r == 1 && !single && ranges_.rangeCount > 1) {
+        const int count = ranges_.rangeCount;
+        for (int i = 1; i < count && r == 1; i++) {
+            const int w = ranges_.rangeCell[i];
+            if (pos_.corridorCode[w] == 2 || parkBoard[w] != 0) continue;
+            // A node of many slots takes long to expand: look at the clock per child.
+            if (stopped()) return code(Outcome::Timeout);
+            if (pos_.pullMask[w] != slotMask[s]) {
+                setRowFromMask(s, pos_.pullMask[w]);
+                const int ok = matchFeasible(slotMatrix.data(), n, 0);
+                for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
+                if (ok == 0) continue;
+            }
+            slotCell[s] = w;
+            slotMask[s] = pos_.pullMask[w];
+            slotState[s] = e != SlotOnGoal ? SlotMoved : SlotPulled;
+            orderBoard[w] = BoxOn;
+            r = storeOrderNode(s, ranges_.rangePlayer[i]);
+            orderBoard[w] = Free;
+        }
+    }
+    if (r != 1) return r;
+    for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
+    if (e == SlotParked)
+        parkBoard[c] = BoxOn;
+    else
+        orderBoard[c] = BoxOn;
+    slotCell[s] = c;
+    slotState[s] = e;
+    slotMask[s] = mask;
+    orderPlayer = player;
+    return 1;
+}
+
+int MainSearch::tryRetireSlot(int s, int c) {
+    const int n = pos_.boxCount;
+    if ((n <= 4 && ranges_.rangeCount < 11) || n < 1) return 0;
+    std::uint64_t m = 0;
+    int far = 0;
+    for (int k = 0; k < n; k++) {
+        const int b = pos_.boxList[k];
+        const int bit = ranges_.scratch.sidesAt(b) != 0 ? 1 : 0;
+        m = 2 * m + static_cast<std::uint64_t>(bit);
+        slotMatrix[s * MaxBoxes + k] = bit;
+        if (bit == 0 || b == c || passTwoBlocked[b] != 0) continue;
+        bool neighbour = false;
+        for (int r = 0; r < 8 && !neighbour; r++) neighbour = b == c + lv_.ringOffset[r];
+        if (!neighbour) far++;
+    }
+    if (m == 0 || matchFeasible(slotMatrix.data(), n, 0) == 0) return 0;
+    if (far <= 1 && tryParkSlot(s, 0) == 0) return 0;
+    slotCell[s] = 0;
+    slotState[s] = SlotRetired;
+    slotMask[s] = m;
+    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+    orderPlayer = reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    return 1;
+}
+
+int MainSearch::tryParkSlot(int s, int commit) {
+    const int count = ranges_.rangeCount;
+    if ((pos_.boxCount <= 4 && count <= 10) || count == 1) return 0;
+    const int w = lv_.boardWidth;
+    const int own = slotCell[s];
+    int found = 0;
+    int first = 0;
+    for (int e = count - 1; e >= 1 && found < 3; e--) {
+        const int g = ranges_.rangeCell[e];
+        if (secondPass != 0 && passTwoBlocked[g] != 0) continue;
+        if (g == own || parkBoard[g] != 0 || noPark[g] != 0 || pos_.pullMask[g] != slotMask[s]) continue;
+        if (orderBoard[g - 1] != 0 && orderBoard[g + 1] != 0) continue;
+        if (orderBoard[g - w] != 0 && orderBoard[g + w] != 0) continue;
+        orderBoard[g] = BoxOn;
+        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+        reachFill(lv_, orderBoard.data(), reach_.data(), ranges_.rangePlayer[e]);
+        orderBoard[g] = Free;
+        if (reach_[own] == 0) continue;
+        found++;
+        if (first == 0) first = g;
+    }
+    if (found < 3) return 0;
+    if (commit == 0) return first;
+    parkBoard[first] = BoxOn;
+    slotCell[s] = first;
+    slotState[s] = SlotParked;
+    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+    orderPlayer = reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    return first;
+}
+
+int MainSearch::storeOrderNode(int s, int player) {
+    const int n = pos_.boxCount;
+    const int cells = lv_.cellCount;
+    for (int x = 0; x < cells; x++) reach_[x] = 0;
+    int a = reachFill(lv_, orderBoard.data(), reach_.data(), player);
+    if (parkBoard[a] != 0) {
+        int b = a;
+        while (b < cells && (reach_[b] == 0 || parkBoard[b] != 0)) b++;
+        if (b >= cells) return 1; // the child is dropped
+        a = b;
+    }
+    std::uint32_t x = static_cast<std::uint32_t>(a), y = x, z = x;
+    int priority = 0, done = 0, active = 0, parked = 0;
+    for (int i = 0; i < n; i++) {
+        const auto cell = static_cast<std::uint32_t>(slotCell[i]);
+        const int st = slotState[i];
+        if (st == SlotParked) {
+            z *= cell;
+            y += cell;
+            x ^= cell;
+            priority += 3;
+            parked++;
+            continue;
+        }
+        if (st == SlotRetired) {
+            priority += 5;
+            done++;
+            continue;
+        }
+        x *= cell;
+        z += cell;
+        y ^= cell;
+        active++;
+        if (pos_.searchBoard[slotCell[i]] == BoxOn) {
+            // Does the assignment stay feasible with this slot filled by the start box it stands on?
+            const int k = boxIndexOf(slotCell[i]);
+            int* row = &slotMatrix[i * MaxBoxes];
+            for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
+            const int ok = matchFeasible(slotMatrix.data(), n, 0);
+            for (int j = 0; j < n; j++) row[j] = slotMatrixSaved[i * MaxBoxes + j];
+            if (ok != 0) {
+                priority += 4;
+                done++;
+                continue;
+            }
+        }
+        priority += st == SlotOnGoal ? 2 : st == SlotPulled ? 1 : 0;
+    }
+
+    std::uint32_t index = (x + y + z) % OrderTableSize;
+    for (;;) {
+        OrderNode& node = orderTable_[index];
+        if (node.player == 0) break;
+        if (node.player == a && node.activeCount == active && node.parkedCount == parked) {
+            bool same = true;
+            for (int i = 0; i < n && same; i++) {
+                const int st = node.state[i];
+                if (st == SlotOnGoal || st == SlotPulled)
+                    same = orderBoard[node.cell[i]] == BoxOn;
+                else if (st == SlotParked)
+                    same = parkBoard[node.cell[i]] == BoxOn;
+            }
+            if (same) {
+                orderProbe = &node;
+                return 1;
+            }
+        }
+        index = (index + TableProbeStep) % OrderTableSize;
+    }
+    if (orderNodeCount >= OrderNodeLimit) return code(Outcome::Failed);
+    orderNodeCount++;
+    if ((orderNodeCount & 1023) == 0) publishOrderCount();
+    OrderNode& node = orderTable_[index];
+    orderTable_.noteFilled(index);
+    for (int i = 0; i < n; i++) {
+        node.mask[i] = slotMask[i];
+        node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
+        node.state[i] = static_cast<std::uint8_t>(slotState[i]);
+    }
+    node.movedSlot = s < 0 ? 255 : static_cast<std::uint8_t>(s);
+    node.activeCount = static_cast<std::uint8_t>(active);
+    node.parkedCount = static_cast<std::uint8_t>(parked);
+    node.parent = orderCurrent;
+    node.player = static_cast<std::int16_t>(a);
+    orderBuckets_.append(&node, priority);
+    orderProbe = &node;
+    if (done < n) return 1;
+
+    // Every slot is retired or on a start box: is the whole assignment feasible?
+    for (int i = 0; i < n; i++) {
+        int* row = &finalMatrix[i * MaxBoxes];
+        if (slotState[i] == SlotRetired) {
+            for (int k = 0; k < n; k++) {
+                const int bit = static_cast<int>((slotMask[i] >> (n - 1 - k)) & 1u);
+                row[k] = passTwoBlocked[pos_.boxList[k]] != 0 ? 0 : bit;
+            }
+        } else {
+            const int k = boxIndexOf(slotCell[i]);
+            for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
+        }
+    }
+    if (matchFeasible(finalMatrix.data(), n, 1) != 0 && reach_[pos_.searchPlayer] != 0)
+        return code(Outcome::Solved);
+    return 1;
+}
+
+// ---- targets from the plan ----
+
+void MainSearch::leaveParkedCell() {
+    if (parkBoard[orderPlayer] == 0) return;
+    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+    reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    for (int c = orderPlayer; c < lv_.cellCount; c++) {
+        if (reach_[c] != 0 && parkBoard[c] == 0) {
+            orderPlayer = c;
+            return;
+        }
+    }
+}
+
+int MainSearch::targetsFromPlan(OrderNode* finalNode) {
+    orderProbe = finalNode;
+    return extractTargets();
+}
+
+int MainSearch::extractTargets() {
+    const int n = pos_.boxCount;
+    matchFeasible(finalMatrix.data(), n, 1);
+    targetCount = 0;
+    targetMode = 0;
+
+    int steps = 0;
+    for (const OrderNode* node = orderProbe; node->parent != nullptr; node = node->parent) steps++;
+    const OrderNode* root = orderProbe;
+    while (root->parent != nullptr) root = root->parent;
+    orderSeedPlayer = root->player;
+    // A plan longer than the plan arrays gives no targets; the arrays are never overrun.
+    if (steps > MaxPlanSteps) {
+        planStepCount = 0;
+        return code(Outcome::Solved);
+    }
+    planStepCount = steps;
+    int step = 0;
+    for (const OrderNode* node = orderProbe; node->parent != nullptr; node = node->parent, step++) {
+        const OrderNode* parent = node->parent;
+        const int s = node->movedSlot;
+        planStepSlot[step] = static_cast<std::uint8_t>(s);
+        planStepFrom[step] = parent->cell[s];
+        planStepTo[step] = node->cell[s];
+        planStepPlayer[step] = node->player;
+        planStepStateBefore[step] = parent->state[s] == SlotMoved ? SlotPulled : parent->state[s];
+        planStepStateAfter[step] = node->state[s] == SlotMoved ? SlotPulled : node->state[s];
+    }
+
+    resetSlots();
+    for (int i = planStepCount - 1; i >= 0; i--) {
+        const int from = planStepFrom[i];
+        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+        reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+        int sides = 0;
+        for (int bit = 1; bit <= 8; bit <<= 1)
+            if (reach_[from + lv_.dirBitOffset[bit]] != 0) sides |= bit;
+        planStepSides[i] = static_cast<std::uint8_t>(sides);
+        replayPlanStep(i);
+    }
+
+    for (int i = 0; i < planStepCount; i++) {
+        if (stopped()) return code(Outcome::Timeout);
+        const int after = planStepStateAfter[i];
+        if (planStepStateBefore[i] != SlotOnGoal) continue;
+        if (after != SlotRetired && !(after == SlotPulled && pos_.searchBoard[planStepTo[i]] == BoxOn))
+            continue;
+        if (i != 0 && checkTargetStep(i) == 0) continue;
+        appendTarget(i);
+    }
+    if (targetCount > 0) {
+        targetMode = 1;
+        widenTargetBoxes();
+        if (stopped()) return code(Outcome::Timeout);
+    } else if (secondPass == 1) {
+        // One fallback target: the first goal left that holds no start box. When every step starts
+        // on a start box cell there is none and the pass ends without targets.
+        for (int i = 0; i < planStepCount; i++) {
+            if (pos_.searchBoard[planStepFrom[i]] == BoxOn) continue;
+            appendTarget(i);
+            targetMode = 2;
+            break;
+        }
+    } else {
+        markSecondPassCells();
+    }
+    return code(Outcome::Solved);
+}
+
+void MainSearch::appendTarget(int step) {
+    const int n = pos_.boxCount;
+    const int k = targetCount++;
+    targetCell[k] = planStepFrom[step];
+    targetSides[k] = planStepSides[step];
+    targetBoxes[k].fill(0);
+    const int row = planStepSlot[step];
+    for (int j = 0; j < n; j++) targetBoxes[k][j] = finalMatrix[row * MaxBoxes + j];
+}
+
+void MainSearch::markSecondPassCells() {
+    const int n = pos_.boxCount;
+    std::array<int, MaxBoxes> first{};
+    std::array<int, MaxBoxes> last{};
+    std::array<int, MaxBoxes> count{};
+    for (int i = 0; i < planStepCount; i++) {
+        const int s = planStepSlot[i];
+        if (count[s] == 0) first[s] = i;
+        last[s] = i;
+        count[s]++;
+    }
+    std::array<bool, MaxPlanSteps> marked{};
+    for (int s = 0; s < n; s++)
+        if (count[s] >= 2)
+            for (int i = first[s]; i <= last[s]; i++) marked[i] = true;
+    int i = 0;
+    while (i < planStepCount && marked[i]) i++;
+    // Without an unmarked step after the last one there is no step to take the cell from.
+    if (i >= planStepCount || i == 0) return;
+
+    resetSlots();
+    for (int j = planStepCount - 1; j >= i; j--) {
+        replayPlanStep(j);
+        leaveParkedCell();
+    }
+    for (int s = 0; s < n; s++)
+        if (slotState[s] == SlotPulled && pos_.searchBoard[slotCell[s]] == BoxOn)
+            orderBoard[slotCell[s]] = Free;
+    const int cell = slotCell[planStepSlot[i - 1]];
+    if (cell == 0) return;
+    pullRangeList(lv_, orderBoard.data(), cell, orderPlayer, ranges_);
+    for (int c = 0; c < lv_.cellCount; c++) passTwoBlocked[c] = ranges_.scratch.sidesAt(c);
+    passTwoBlocked[cell] = 0;
+}
+
+int MainSearch::replayPlanStep(int step) {
+    const int s = planStepSlot[step];
+    const int c = slotCell[s];
+    const int st = slotState[s];
+    if (st == SlotRetired) return 0;
+    if (st == SlotParked) {
+        if (orderBoard[c] != 0) return 0;
+        parkBoard[c] = 0;
+        orderBoard[c] = BoxOn;
+    }
+    pullRangeList(lv_, orderBoard.data(), c, orderPlayer, ranges_);
+    orderBoard[c] = Free;
+    // A step that no longer applies leaves the slot where it was.
+    auto putBack = [&]() {
+        if (st == SlotParked)
+            parkBoard[c] = BoxOn;
+        else
+            orderBoard[c] = BoxOn;
+        return 0;
+    };
+    const int after = planStepStateAfter[step];
+    if (after == SlotRetired) return tryRetireSlot(s, c) != 0 ? 1 : putBack();
+    if (after == SlotParked) return tryParkSlot(s, 1) != 0 ? 1 : putBack();
+
+    const int e = planStepTo[step];
+    const int sidesThere = ranges_.scratch.sidesAt(e);
+    if (sidesThere == 0) return putBack();
+    orderBoard[e] = BoxOn;
+    int standOn = 0;
+    for (int bit = 1; bit <= 8; bit <<= 1) {
+        if ((sidesThere & bit) == 0) continue;
+        const int l = e + lv_.dirBitOffset[bit];
+        if (orderBoard[l] != Free) continue;
+        standOn = l;
+        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+        reachFill(lv_, orderBoard.data(), reach_.data(), l);
+        if (reach_[planStepPlayer[step]] != 0) break;
+    }
+    if (standOn == 0) {
+        orderBoard[e] = Free;
+        return putBack();
+    }
+    orderPlayer = standOn;
+    slotCell[s] = e;
+    slotState[s] = SlotPulled;
+    slotMask[s] = pos_.pullMask[e];
+    return 1;
+}
+
+int MainSearch::checkTargetStep(int i) {
+    const int a = planStepStateAfter[i] == SlotPulled ? planStepSlot[i] : -1;
+    resetSlots();
+    for (int j = planStepCount - 1; j >= 0; j--) {
+        if (j == i || planStepSlot[j] == a) continue;
+        // A long plan replayed for many steps must still end near the deadline.
+        if (replayPlanStep(j) == 0 || stopped()) return 0;
+        leaveParkedCell();
+    }
+    if (replayPlanStep(i) == 0) return 0;
+    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
+    reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    return reach_[pos_.searchPlayer] != 0 ? 1 : 0;
+}
+
+void MainSearch::widenTargetBoxes() {
+    const int n = pos_.boxCount;
+    const int cells = lv_.cellCount;
+    int* board = scratchBoard_.data();
+    for (int c = 0; c < cells; c++) board[c] = pos_.searchBoard[c] == Blocked ? Blocked : Free;
+    Board& united = pullMarks;
+    for (int k = 0; k < targetCount && !stopped(); k++) {
+        for (int c = 0; c < cells; c++) united[c] = 0;
+        for (int j = 0; j < n; j++) {
+            if (targetBoxes[k][j] == 0) continue;
+            const int b = pos_.boxList[j];
+            board[b] = BoxOn;
+            pushRangeList(lv_, board, b, pos_.searchPlayer, ranges_);
+            board[b] = Free;
+            for (int e = 0; e < ranges_.rangeCount; e++) united[ranges_.rangeCell[e]] = 1;
+        }
+        for (int j = 0; j < n; j++)
+            if (united[pos_.boxList[j]] != 0) targetBoxes[k][j] = 1;
+    }
+}
+
+int MainSearch::orderSearchAgain(int oldCell, int placedCell) {
+    int packed = 0;
+    scanGoalRooms(lv_, pos_, orderRooms_, packed);
+    targetMode = 0;
+    targetCount = 0;
+    markNoPark();
+    secondPass = 0;
+    orderSeedPlayer = 0;
+    int r = orderSearch();
+    // In mode 2 the analysis may have fixed the placed box as a wall: it is then in no row.
+    const int placed = placedCell != 0 ? boxIndexOf(placedCell) : -1;
+    if (placed >= 0 && targetMode != 0)
+        for (int k = 0; k < targetCount; k++) targetBoxes[k][placed] = 0;
+    if (targetMode != 0 || r != code(Outcome::Solved) || meet_.meetState == 2) return r;
+
+    secondPass = 1;
+    r = orderSearch();
+    if (r != code(Outcome::Solved) || placedCell == 0 || placed < 0) return r;
+    const int w = lv_.boardWidth;
+    const int* sb = pos_.searchBoard.data();
+    for (int k = 0; k < targetCount; k++) {
+        const int m = targetCell[k];
+        const bool up = sb[m - w] == Blocked, down = sb[m + w] == Blocked;
+        const bool left = sb[m - 1] == Blocked, right = sb[m + 1] == Blocked;
+        const bool corner = (up && left) || (up && right) || (down && (left || right));
+        if (m == oldCell || corner) targetBoxes[k][placed] = 0;
+    }
+    return r;
+}
+
+} // namespace cw

@@ -1,0 +1,231 @@
+// The main search's corral test: cut-off areas around a pushed box, searched with their bordering
+// boxes alone, verdicts cached per calling search.
+#include "search/main/pen_corral.h"
+
+#include "solver/primitives.h"
+
+namespace cw {
+
+namespace {
+
+bool touchesMarked(const Level& lv, const int* marks, int cell) {
+    for (int k = 0; k < 8; k++)
+        if (marks[cell + lv.ringOffset[k]] != 0) return true;
+    return false;
+}
+
+} // namespace
+
+void PenCorral::clearTable() {
+    table_.clear();
+    wallsReady_ = false;
+    penStamp = 0;
+    recordsMade_ = 0;
+}
+
+int PenCorral::penTest(int cell, int player, const int* reach) {
+    const int cells = lv_.cellCount;
+    const int* board = board_;
+    // Most pushes cut no area off: then there is nothing to test.
+    bool cutOff = false;
+    for (int k = 0; k < 8 && !cutOff; k++) {
+        const int n = cell + lv_.ringOffset[k];
+        cutOff = board[n] == Free && reach[n] == 0;
+    }
+    if (!cutOff) return 0;
+    for (int c = 0; c < cells; c++) known_[c] = reach[c];
+    for (int k = 0; k < 8; k++) {
+        const int n = cell + lv_.ringOffset[k];
+        if (board[n] != Free || known_[n] != 0) continue;
+        for (int c = 0; c < cells; c++) penArea_[c] = 0;
+        reachFill(lv_, board, penArea_.data(), n);
+        const int d = penBoxes(player);
+        if (d == 1) return 1;
+        for (int c = 0; c < cells; c++) known_[c] |= penArea_[c];
+        if (d == 3) continue;
+
+        // Widen: the area together with each free area beyond one of its bordering boxes.
+        for (int c = 0; c < cells; c++) {
+            union_[c] = penArea_[c] | reach[c];
+            area0_[c] = penArea_[c];
+        }
+        const int boxCount = *boxCount_;
+        for (int b = 0; b < boxCount; b++) {
+            const int box = boxes_[b];
+            if (!touchesMarked(lv_, area0_.data(), box)) continue;
+            for (int r = 0; r < 8; r++) {
+                const int f = box + lv_.ringOffset[r];
+                if (board[f] != Free || union_[f] != 0) continue;
+                for (int c = 0; c < cells; c++) penArea_[c] = 0;
+                reachFill(lv_, board, penArea_.data(), f);
+                for (int c = 0; c < cells; c++) penArea_[c] |= area0_[c];
+                if (penBoxes(player) == 1) return 1;
+                for (int c = 0; c < cells; c++) union_[c] |= penArea_[c];
+            }
+        }
+    }
+    return 0;
+}
+
+int PenCorral::penBoxes(int player) {
+    penBoxCount_ = 0;
+    const int boxCount = *boxCount_;
+    for (int b = 0; b < boxCount; b++) {
+        const int box = boxes_[b];
+        if (!touchesMarked(lv_, penArea_.data(), box)) continue;
+        if (penBoxCount_ == PenMaxBoxes) return 3;
+        penBoxList_[penBoxCount_++] = box;
+    }
+    // The caller's walls stay put during its search; the board is rebuilt once per calling search.
+    if (!wallsReady_) {
+        for (int c = 0; c < lv_.cellCount; c++) penBoard_[c] = board_[c] == Blocked ? Blocked : Free;
+        wallsReady_ = true;
+    }
+    return penSearch(player);
+}
+
+int PenCorral::penSearch(int player) {
+    const std::uint32_t s = penStamp;
+    penRecordMark_ = s;
+    penStamp = s + 1;
+    levels_.clear();
+    penNewCount_ = 0;
+    int* pb = penBoard_.data();
+    for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = BoxOn;
+
+    auto takeBoxesOff = [&]() {
+        for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
+    };
+    const int r = penVisit(player);
+    if (r != 2) {
+        takeBoxesOff();
+        penStamp = s; // the test made no record
+        return r;
+    }
+    if (budgetSpent()) {
+        takeBoxesOff();
+        return 0;
+    }
+    // penVisit moves penRoot_ to every record it makes; the answer belongs to the root's record.
+    PenRecord* const root = penRoot_;
+    takeBoxesOff();
+
+    const int* off = lv_.dirOffset.data();
+    for (;;) {
+        if (pollStop_ && control_.stopped()) return 3;
+        PenRecord* rec = levels_.take();
+        if (rec == nullptr) {
+            root->result = 2;
+            return 1;
+        }
+        penBoxCount_ = rec->count;
+        for (int i = 0; i < penBoxCount_; i++) {
+            penBoxList_[i] = rec->cells[i];
+            pb[penBoxList_[i]] = BoxOn;
+        }
+        for (int c = 0; c < lv_.cellCount; c++) reach_[c] = 0;
+        reachFill(lv_, pb, reach_.data(), rec->player);
+        for (int i = 0; i < penBoxCount_; i++) {
+            const int b = penBoxList_[i];
+            pb[b] = Free;
+            for (int d = 0; d < 4; d++) {
+                if (reach_[b + off[d]] == 0) continue;
+                const int t = b - off[d];
+                if (pb[t] != Free || pushMask_[t] == 0) continue;
+                pb[t] = BoxOn;
+                penBoxList_[i] = t;
+                const bool dead = freezeTest(lv_, pb, t) == 1 || penVisit(b + off[d]) != 0;
+                pb[t] = Free;
+                penBoxList_[i] = b; // the list entry goes back with the box
+                if (!dead) {
+                    root->result = 1;
+                    takeBoxesOff();
+                    return 0;
+                }
+            }
+            pb[b] = BoxOn;
+        }
+        for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
+    }
+}
+
+int PenCorral::penVisit(int player) {
+    const int cells = lv_.cellCount;
+    int* pb = penBoard_.data();
+    for (int c = 0; c < cells; c++) visitReach_[c] = 0;
+    int a = reachFill(lv_, pb, visitReach_.data(), player);
+    if (penBoxCount_ == 0) return 0;
+
+    std::array<int, PenMaxBoxes> kept;
+    std::array<int, PenMaxBoxes> outer;
+    int keptCount = 0;
+    int outerCount = 0;
+    std::uint32_t sum = 1, product = 1, xorAll = 1;
+    bool offGoal = false;
+    for (int i = 0; i < penBoxCount_; i++) {
+        const int b = penBoxList_[i];
+        bool borders = false;
+        for (int k = 0; k < 8 && !borders; k++) {
+            const int n = b + lv_.ringOffset[k];
+            borders = pb[n] == Free && visitReach_[n] == 0;
+        }
+        if (!borders) {
+            outer[outerCount++] = b;
+            continue;
+        }
+        kept[keptCount++] = b;
+        const auto u = static_cast<std::uint32_t>(b);
+        sum += u;
+        product *= u;
+        xorAll ^= u;
+        if (lv_.goalMap[b] == 0) offGoal = true;
+    }
+    if (!offGoal) return 0;
+
+    if (outerCount > 0) {
+        // Without the outer boxes the player's region grows; with none it is the one just flooded.
+        for (int i = 0; i < outerCount; i++) pb[outer[i]] = Free;
+        for (int c = 0; c < cells; c++) visitReach_[c] = 0;
+        a = reachFill(lv_, pb, visitReach_.data(), player);
+    }
+    const auto ua = static_cast<std::uint32_t>(a);
+    std::uint32_t index = (product + ua * (xorAll + 1) + (sum ^ ua)) % PenTableSize;
+    const std::uint32_t s = penStamp - 1;
+    PenRecord* match = nullptr;
+    for (;;) {
+        PenRecord& r = table_[index];
+        if (r.player == 0 || (r.result == 0 && r.stamp != s)) break;
+        if (r.count == keptCount && r.player == a) {
+            bool same = true;
+            for (int i = 0; i < keptCount && same; i++) same = pb[r.cells[i]] == BoxOn;
+            if (same) {
+                match = &r;
+                break;
+            }
+        }
+        index = (index + TableProbeStep) % PenTableSize;
+    }
+    for (int i = 0; i < outerCount; i++) pb[outer[i]] = BoxOn;
+
+    if (match != nullptr) {
+        if (match->result == 1) return 0;
+        if (match->result == 2) return 1;
+        return 2;
+    }
+    if (budgetSpent()) return 0;
+    penRecordMark_++;
+    penNewCount_++;
+    recordsMade_++;
+    PenRecord& r = table_[index];
+    if (r.player == 0) table_.noteFilled(index);
+    for (int i = 0; i < keptCount; i++) r.cells[i] = static_cast<std::int16_t>(kept[i]);
+    r.player = static_cast<std::int16_t>(a);
+    r.count = static_cast<std::uint8_t>(keptCount);
+    r.result = 0;
+    r.stamp = s;
+    levels_.append(&r, PenMaxBoxes - keptCount);
+    penRoot_ = &r;
+    return 2;
+}
+
+} // namespace cw

@@ -1,0 +1,426 @@
+// The placement search: breadth first over box configurations, one box moved by any number of
+// pushes per step, until an eligible box stands on a target and the smaller level with it there is
+// accepted. Restarts keep the nodes of the boxes that moved least when the node limit is reached.
+#include "search/main/main_search.h"
+
+#include "solver/analysis.h"
+
+namespace cw {
+
+void MainSearch::setPlaceRow(int row, std::uint64_t mask) {
+    const int n = placeBoxCount;
+    int* r = &placeMatrix[row * MaxBoxes];
+    for (int j = 0; j < n; j++) r[j] = static_cast<int>((mask >> (n - 1 - j)) & 1u);
+}
+
+void MainSearch::startPlacementTable() {
+    placeTable_.clear();
+    placeQueueHead = nullptr;
+    placeQueueTail = nullptr;
+    placeNodeCount = 0;
+    placeCurrent = nullptr;
+    storePlacementNode(255, placePlayer);
+}
+
+void MainSearch::loadPlacementNode(const PlacementNode* node) {
+    const int n = placeBoxCount;
+    for (int i = 0; i < n; i++) {
+        placeBoxList[i] = node->cell[i];
+        placeBoard[placeBoxList[i]] = BoxOn;
+        setPlaceRow(i, placePushMask[placeBoxList[i]]);
+        for (int j = 0; j < n; j++) placeMatrixSaved[i * MaxBoxes + j] = placeMatrix[i * MaxBoxes + j];
+    }
+}
+
+int MainSearch::placementCycle() {
+    startPlacementTable();
+    int r = placementLoop();
+    for (int restart = 0; restart < PlaceRestarts && r == code(Outcome::Searching); restart++)
+        r = restartPlacement();
+    return r;
+}
+
+bool MainSearch::keepLeastMovedBoxes() {
+    const int n = placeBoxCount;
+    std::array<int, MaxBoxes> count{};
+    for (std::uint32_t i = 0; i < PlaceTableSize; i++) {
+        const PlacementNode& node = placeTable_[i];
+        if (node.player != 0 && node.movedBox != 255) count[node.movedBox]++;
+    }
+    // The boxes that moved least, with nodes; a box without nodes is never chosen.
+    auto least = [&](int skipA, int skipB) {
+        int best = -1;
+        for (int b = 0; b < n; b++) {
+            if (b == skipA || b == skipB || count[b] == 0) continue;
+            if (best < 0 || count[b] < count[best]) best = b;
+        }
+        return best;
+    };
+    const int b1 = least(-1, -1);
+    const int b2 = b1 < 0 ? -1 : least(b1, -1);
+    const int threshold = lv_.levelBoxCount <= 20 ? 1100 : 1500;
+    const int b3 = (b2 >= 0 && count[b1] + count[b2] < threshold) ? least(b1, b2) : -1;
+
+    PlacementNode* head = nullptr;
+    PlacementNode* tail = nullptr;
+    for (PlacementNode* node = placeQueueHead; node != nullptr;) {
+        PlacementNode* next = node->queueNext;
+        const int m = node->movedBox;
+        if (m != 255 && (m == b1 || m == b2 || m == b3)) {
+            for (PlacementNode* a = node; a != nullptr && a->mark == 0; a = a->parent) a->mark = 1;
+            node->queueNext = nullptr;
+            if (tail == nullptr)
+                head = node;
+            else
+                tail->queueNext = node;
+            tail = node;
+        }
+        node = next;
+    }
+    placeQueueHead = head;
+    placeQueueTail = tail;
+    if (head == nullptr) return false;
+    for (std::uint32_t i = 0; i < PlaceTableSize; i++) {
+        PlacementNode& node = placeTable_[i];
+        if (node.player == 0) continue;
+        if (node.mark != 0) {
+            node.mark = 0;
+        } else {
+            node.player = 0;
+            placeNodeCount--;
+        }
+    }
+    return true;
+}
+
+int MainSearch::restartPlacement() {
+    return keepLeastMovedBoxes() ? placementLoop() : 0;
+}
+
+int MainSearch::placementLoop() {
+    placeCorral_.clearTable();
+    const int n = placeBoxCount;
+    for (int c = 0; c < lv_.cellCount; c++)
+        if (placeBoard[c] == BoxOn) placeBoard[c] = Free;
+    int result = code(Outcome::Timeout);
+    while (!stopped()) {
+        if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
+            result = code(Outcome::Solved);
+            break;
+        }
+        if (placeNodeCount > PlaceNodeLimit) {
+            result = code(Outcome::Searching);
+            break;
+        }
+        PlacementNode* node = placeQueueHead;
+        if (node == nullptr) {
+            result = 0;
+            break;
+        }
+        placeQueueHead = node->queueNext;
+        if (placeQueueHead == nullptr) placeQueueTail = nullptr;
+        placeCurrent = node;
+        loadPlacementNode(node);
+        int r = 1;
+        for (int i = 0; i < n && r == 1; i++) {
+            if (i == node->movedBox) continue;
+            r = expandBox(i, node->player);
+            for (int j = 0; j < n; j++) placeMatrix[i * MaxBoxes + j] = placeMatrixSaved[i * MaxBoxes + j];
+        }
+        if (r != 1) {
+            if (r == code(Outcome::Solved) && meet_.meetState != 2) {
+                recordPath();
+                result = (placeMode != 1 && repetitionTest() == 1) ? 0 : code(Outcome::Solved);
+            } else {
+                result = r;
+            }
+            break;
+        }
+        for (int i = 0; i < n; i++) placeBoard[placeBoxList[i]] = Free;
+    }
+    control_.placeNodeCount.store(placeNodeCount, std::memory_order_relaxed);
+    return result;
+}
+
+int MainSearch::expandBox(int i, int player) {
+    const int cells = lv_.cellCount;
+    const int c0 = placeBoxList[i];
+    int* board = placeBoard.data();
+    for (int c = 0; c < cells; c++) {
+        placeReach_[c] = 0;
+        seen_[c] = 0;
+    }
+    const int a0 = reachFill(lv_, board, placeReach_.data(), player);
+    int sides0 = 0;
+    for (int bit = 1; bit <= 8; bit <<= 1)
+        if (placeReach_[c0 + lv_.dirBitOffset[bit]] != 0) sides0 |= bit;
+    seen_[c0] |= sides0;
+    if (sides0 == 0) return 1;
+
+    board[c0] = Free;
+    bfsCell_[0] = c0;
+    bfsPlayer_[0] = a0;
+    bfsSides_[0] = sides0;
+    int states = 1;
+    for (int h = 0; h < states; h++) {
+        // One box of a large level reaches thousands of states: look at the clock per state.
+        if (stopped()) return code(Outcome::Timeout);
+        const int c = bfsCell_[h];
+        const int sides = bfsSides_[h];
+        for (int e = 1; e <= 8; e <<= 1) {
+            if ((sides & e) == 0) continue;
+            const int d = c - lv_.dirBitOffset[e];
+            if (board[d] != Free || placePushMask[d] == 0 || (seen_[d] & e) != 0 || lateGoal[d] != 0)
+                continue;
+            if (states >= MaxRangeEntries) continue;
+            board[d] = BoxOn;
+            placeBoxList[i] = d;
+            for (int x = 0; x < cells; x++) childReach_[x] = 0;
+            const int a = reachFill(lv_, board, childReach_.data(), c);
+            int sidesHere = 0;
+            for (int bit = 1; bit <= 8; bit <<= 1)
+                if (childReach_[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
+            seen_[d] |= sidesHere;
+            bool keep = freezeTest(lv_, board, d) != 1;
+            if (keep && placePushMask[d] != placePushMask[c]) {
+                setPlaceRow(i, placePushMask[d]);
+                keep = matchFeasible(placeMatrix.data(), placeBoxCount, 0) != 0;
+            }
+            if (keep && placeCorral_.penTest(d, a, childReach_.data()) == 0) {
+                bfsCell_[states] = d;
+                bfsPlayer_[states] = a;
+                bfsSides_[states] = sidesHere;
+                states++;
+            }
+            board[d] = Free;
+        }
+    }
+
+    // Targets this box may go to, with the player on an allowed side of the last push.
+    for (int k = 0; k < placeTargetCount; k++) {
+        if (placeTargetBoxes[k][i] != 1) continue;
+        const int t = placeTargetCell[k];
+        const int allowed = placeTargetSides[k];
+        if ((seen_[t] & allowed) == 0 || states <= 1) continue;
+        for (int j = 1; j < states; j++) {
+            if (bfsCell_[j] != t || (bfsSides_[j] & allowed) == 0) continue;
+            placePlayer = bfsPlayer_[j];
+            int r;
+            if (placeMode == 1) {
+                board[t] = Blocked;
+                r = tryPlacement(0, 0);
+                board[t] = BoxOn;
+            } else {
+                board[t] = BoxOn;
+                r = tryPlacement(c0, t);
+            }
+            if (r == code(Outcome::Failed) || r == code(Outcome::Timeout)) return r;
+            if (r != 0) {
+                if (meet_.meetState == 2) return code(Outcome::Solved);
+                placeBoxList[i] = t;
+                storePlacementNode(i, placePlayer, false);
+                return code(Outcome::Solved);
+            }
+            board[t] = Free;
+        }
+    }
+
+    // Children: every cell reached, except cells a box only passes through.
+    for (int j = 1; j < states; j++) {
+        const int d = bfsCell_[j];
+        if (placeCorridorCode[d] == 2) continue;
+        board[d] = BoxOn;
+        placeBoxList[i] = d;
+        storePlacementNode(i, bfsPlayer_[j]);
+        board[d] = Free;
+    }
+    placeBoxList[i] = c0;
+    board[c0] = BoxOn;
+    return 1;
+}
+
+void MainSearch::storePlacementNode(int movedBox, int player, bool capped) {
+    const int n = placeBoxCount;
+    auto p = static_cast<std::uint32_t>(player);
+    std::uint32_t sum = p, product = p, xorAll = p;
+    for (int i = 0; i < n; i++) {
+        const auto c = static_cast<std::uint32_t>(placeBoxList[i]);
+        sum += c;
+        product *= c;
+        xorAll ^= c;
+    }
+    std::uint32_t index = (sum + product + xorAll) % PlaceTableSize;
+    for (;;) {
+        PlacementNode& node = placeTable_[index];
+        if (node.player == 0) break;
+        if (node.player == player) {
+            bool same = true;
+            for (int i = 0; i < n && same; i++) same = placeBoard[node.cell[i]] == BoxOn;
+            if (same) {
+                placeProbe = &node;
+                return;
+            }
+        }
+        index = (index + TableProbeStep) % PlaceTableSize;
+    }
+    // Past the hard cap only the accepted placement itself is stored; the loop ends at its next look.
+    if (capped && placeNodeCount >= PlaceHardCap) return;
+    placeNodeCount++;
+    if ((placeNodeCount & 1023) == 0)
+        control_.placeNodeCount.store(placeNodeCount, std::memory_order_relaxed);
+    PlacementNode& node = placeTable_[index];
+    placeTable_.noteFilled(index);
+    for (int i = 0; i < n; i++) node.cell[i] = static_cast<std::int16_t>(placeBoxList[i]);
+    node.parent = placeCurrent;
+    node.player = static_cast<std::int16_t>(player);
+    node.movedBox = static_cast<std::uint8_t>(movedBox);
+    node.mark = 0;
+    node.queueNext = nullptr;
+    if (placeQueueTail == nullptr)
+        placeQueueHead = &node;
+    else
+        placeQueueTail->queueNext = &node;
+    placeQueueTail = &node;
+    placeProbe = &node;
+}
+
+int MainSearch::tryPlacement(int oldCell, int placedCell) {
+    placementsTried++;
+    // The analysis' answers are the outcome codes they stand for: 0 impossible, 1 ready, 8 solved.
+    const int r = static_cast<int>(prepareSearch(lv_, pos_, placeBoard.data(), placePlayer, ranges_));
+    if (r == code(Outcome::Solved)) return 1;
+    if (r == 1) {
+        const int d = probeSearch();
+        if (d == code(Outcome::Timeout)) return code(Outcome::Timeout);
+        if (d == code(Outcome::Solved)) {
+            if (meet_.meetState == 2) return 1;
+            const int a = orderSearchAgain(oldCell, placedCell);
+            if (a == code(Outcome::Solved)) {
+                if (placeMode != 1) fallbackPlacements++;
+                return 1;
+            }
+            if (a != 0) return a;
+        } else {
+            prunePlacementQueue();
+        }
+    }
+    if (meet_.meetState == 1) {
+        for (int k = 0; k < 2; k++)
+            if (meet_.meetSearchSteps() == code(Outcome::Solved)) return 1;
+    }
+    if (placeMode == 1) {
+        if (++orderedFailCount > 900'000) return code(Outcome::Failed);
+    } else {
+        if (++fallbackFailCount > 50) return code(Outcome::Failed);
+    }
+    return 0;
+}
+
+void MainSearch::prunePlacementQueue() {
+    const int cells = lv_.cellCount;
+    const int n = pos_.boxCount;
+    int* board = scratchBoard_.data();
+    Board& mark = pullMarks; // idle outside a goal-order pass
+    for (std::uint32_t slot = 0; slot < ProbeTableSize; slot++) {
+        const OrderNode& probe = probeTable_[slot];
+        if (probe.player == 0) continue;
+        if (placeQueueHead == nullptr || stopped()) return;
+        for (int c = 0; c < cells; c++) {
+            board[c] = pos_.searchBoard[c] == Blocked ? Blocked : Free;
+            mark[c] = 0;
+        }
+        int k = 0;
+        for (int j = 0; j < n; j++) {
+            if (probe.state[j] == SlotParked) continue;
+            board[probe.cell[j]] = BoxOn;
+            mark[probe.cell[j]] = 2;
+            k++;
+        }
+        for (int c = 0; c < cells; c++) reach_[c] = 0;
+        reachFill(lv_, board, reach_.data(), probe.player);
+
+        PlacementNode* kept = nullptr;
+        for (PlacementNode* q = placeQueueHead; q != nullptr;) {
+            PlacementNode* next = q->queueNext;
+            bool covers = reach_[q->player] != 0;
+            if (covers) {
+                int hits = 0;
+                for (int i = 0; i < placeBoxCount; i++) hits += mark[q->cell[i]] == 2 ? 1 : 0;
+                covers = hits == k;
+            }
+            if (!covers) {
+                if (kept == nullptr)
+                    placeQueueHead = q;
+                else
+                    kept->queueNext = q;
+                kept = q;
+            }
+            q = next;
+        }
+        if (kept == nullptr) {
+            placeQueueHead = nullptr;
+            placeQueueTail = nullptr;
+            return;
+        }
+        kept->queueNext = nullptr;
+        placeQueueTail = kept;
+    }
+}
+
+void MainSearch::recordPath() {
+    int written = 0;
+    auto record = [&](const PlacementNode* parent, const PlacementNode* child) {
+        const int k = child->movedBox;
+        trace_.appendBoxMove(lv_, child->cell[k], child->player, parent->cell[k]);
+        if (pathLength < MaxPath) {
+            pathFrom[pathLength] = parent->cell[k];
+            pathTo[pathLength] = child->cell[k];
+            pathPlayer[pathLength] = child->player;
+            pathPlacementEnd[pathLength] = 0;
+        } else {
+            pathOverflow = 1;
+        }
+        pathLength++;
+        written++;
+    };
+    // Reverse the parent links so the chain can be walked from the root, then put them back.
+    PlacementNode* prev = nullptr;
+    for (PlacementNode* node = placeProbe; node != nullptr;) {
+        PlacementNode* parent = node->parent;
+        node->parent = prev;
+        prev = node;
+        node = parent;
+    }
+    PlacementNode* root = prev;
+    for (PlacementNode* p = root; p != nullptr && p->parent != nullptr; p = p->parent) record(p, p->parent);
+    prev = nullptr;
+    for (PlacementNode* node = root; node != nullptr;) {
+        PlacementNode* child = node->parent;
+        node->parent = prev;
+        prev = node;
+        node = child;
+    }
+    if (written > 0 && pathLength <= MaxPath) pathPlacementEnd[pathLength - 1] = 1;
+}
+
+int MainSearch::repetitionTest() {
+    if (pathOverflow != 0 || pathLength == 0) return 0;
+    const int cells = lv_.cellCount;
+    for (int c = 0; c < cells; c++) repeatA_[c] = repeatB_[c] = lv_.baseBoard[c];
+    for (int i = 0; i < pathLength; i++) {
+        repeatA_[pathFrom[i]] -= 2;
+        repeatA_[pathTo[i]] += 2;
+    }
+    const int a = pathPlayer[pathLength - 1];
+    for (int i = 0; i + 1 < pathLength; i++) {
+        repeatB_[pathFrom[i]] -= 2;
+        repeatB_[pathTo[i]] += 2;
+        if (pathPlacementEnd[i] != 1 || pathPlayer[i] != a) continue;
+        bool same = true;
+        for (int c = 0; c < cells && same; c++) same = repeatA_[c] == repeatB_[c];
+        if (same) return 1;
+    }
+    return 0;
+}
+
+} // namespace cw
