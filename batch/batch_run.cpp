@@ -133,6 +133,7 @@ void BatchRun::fillReport(LevelReport& report) const {
     report.pushCount = engine_.trace.pushCount;
     report.traceOver = engine_.trace.traceOver;
     report.solvedBy = control.solvedBy.load();
+    report.solvedStage = control.solvedStage.load();
     report.threadOneNodes = wasRun ? std::int64_t{control.orderNodeCount.load()} +
                                          control.placeNodeCount.load() + control.meetNodeCount.load()
                                    : 0;

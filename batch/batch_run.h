@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "batch/result_file.h"
+#include "solver/run_control.h"
 
 namespace cw {
 
@@ -40,6 +41,7 @@ struct LevelReport {
     int pushCount = 0;
     int traceOver = 0;
     int solvedBy = 0;
+    SolvedStage solvedStage = SolvedStage::None; // which of thread one's stages solved
     std::int64_t threadOneNodes = 0;
     std::int64_t threadTwoNodes = 0;
     int solvedCount = 0; // batch counters after this level

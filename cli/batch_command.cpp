@@ -102,16 +102,17 @@ class StatsFile {
         file_ = std::fopen(path.c_str(), "wb");
         if (file_ == nullptr) return false;
         write("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
-              "thread_one_nodes,thread_two_nodes\n");
+              "thread_one_nodes,thread_two_nodes,stage\n");
         return true;
     }
     void row(const cw::LevelReport& r) {
         if (file_ == nullptr) return;
         char line[256];
-        std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld\n", r.number, r.width,
+        std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld,%s\n", r.number, r.width,
                       r.height, r.boxes, cw::code(r.outcome), cw::outcomeName(r.outcome),
                       static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount, r.solvedBy,
-                      static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes));
+                      static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes),
+                      cw::stageName(r.solvedStage));
         write(line);
     }
     // Closes the file; the reason the first row was lost, or empty when every row was written.

@@ -25,6 +25,7 @@ void Engine::clearRun() {
     control.threadOneStage.store(0);
     control.runSeconds.store(0);
     control.solvedBy.store(0);
+    control.solvedStage.store(SolvedStage::None);
     control.twoNodeCount.store(0);
     control.orderNodeCount.store(0);
     control.placeNodeCount.store(0);
@@ -34,6 +35,7 @@ void Engine::clearRun() {
 
 Outcome Engine::solveLevel() {
     control.solvedBy.store(0);
+    control.solvedStage.store(SolvedStage::None);
     control.stopRequest.store(control.cancelHeld.load() ? StopRequest::Cancel : StopRequest::None);
     control.runSeconds.store(0);
     control.twoNodeCount.store(0);
@@ -117,8 +119,14 @@ void Engine::runThreads() {
 Outcome Engine::decide() {
     const Outcome r1 = control.threadOneResult.load();
     const Outcome r2 = control.threadTwoResult.load();
-    if (r1 == Outcome::Solved) return Outcome::Solved;
+    // Both threads may have solved before either saw the stop: the outcome is thread one's then, and
+    // so is the record of who solved.
+    if (r1 == Outcome::Solved) {
+        control.solvedBy.store(1);
+        return Outcome::Solved;
+    }
     if (r2 == Outcome::Solved) {
+        control.solvedStage.store(SolvedStage::None);
         buildFromHandoff();
         return Outcome::Solved;
     }

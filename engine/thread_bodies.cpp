@@ -13,10 +13,19 @@ void Engine::threadOneBody() {
     stores_.zeroStoreOne();
     threadOne_->resetRun();
     control.threadOneStage.store(0);
+    // The stage that was running when thread one solved; in the main search, the meeting search
+    // may have met first.
+    auto solvedStage = [&] {
+        const int stage = control.threadOneStage.load();
+        if (stage == 0)
+            return threadOne_->meet.meetState == 2 ? SolvedStage::MeetDuringMain : SolvedStage::Main;
+        return stage == 1 ? SolvedStage::Meet : SolvedStage::Full;
+    };
     auto finish = [&](Outcome r) {
         control.runSeconds.store(control.elapsedSeconds());
         if (r == Outcome::Solved) {
             control.solvedBy.store(1);
+            control.solvedStage.store(solvedStage());
         } else if (r == Outcome::Timeout) {
             // Only the user's cancel is a cancel; the driver's stop is a timeout or a lost race.
             r = control.stopRequest.load() == StopRequest::Cancel ? Outcome::Cancel : Outcome::Timeout;

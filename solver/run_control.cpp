@@ -9,4 +9,20 @@ std::int64_t nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+const char* stageName(SolvedStage stage) {
+    switch (stage) {
+    case SolvedStage::Main:
+        return "main";
+    case SolvedStage::MeetDuringMain:
+        return "meet-in-main";
+    case SolvedStage::Meet:
+        return "meet";
+    case SolvedStage::Full:
+        return "full";
+    case SolvedStage::None:
+        break;
+    }
+    return "";
+}
+
 } // namespace cw

@@ -15,6 +15,17 @@ enum class StopRequest : int {
     Stop = 2,   // the driver's stop: a thread has solved, or the time is up
 };
 
+// Which of thread one's stages found the solution of a run, for the statistics.
+enum class SolvedStage : int {
+    None = 0,           // not solved by thread one
+    Main = 1,           // the main search's placements
+    MeetDuringMain = 2, // the meeting search, stepped by the main search
+    Meet = 3,           // the meeting search run on alone (stage 1)
+    Full = 4,           // the full bidirectional search (stage 2)
+};
+// "main", "meet-in-main", "meet", "full", or "" for None.
+const char* stageName(SolvedStage stage);
+
 // Milliseconds of a monotonic clock: a change of the wall clock never moves a deadline.
 std::int64_t nowMs();
 
@@ -30,7 +41,8 @@ struct RunControl {
 
     // Written by thread one. NoLevel before a run, Ready while the thread runs, then its result.
     alignas(64) std::atomic<Outcome> threadOneResult{Outcome::NoLevel};
-    std::atomic<int> threadOneStage{0};
+    std::atomic<int> threadOneStage{0}; // 0 main search, 1 meeting search alone, 2 full search
+    std::atomic<SolvedStage> solvedStage{SolvedStage::None};
     std::atomic<int> orderNodeCount{0}; // progress counters, published every few thousand nodes
     std::atomic<int> placeNodeCount{0};
     std::atomic<int> meetNodeCount{0};

@@ -7,9 +7,9 @@
 namespace cw {
 
 MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
-                       RunControl& control, NodeStores& stores, MeetingSeam& meet)
-    : lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores), meet_(meet),
-      placeCorral_(level, control, true), probeCorral_(level, control, false) {
+                       RunControl& control, NodeStores& stores, MeetingSearch& meet, PathRecord& path)
+    : path(path), lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores),
+      meet_(meet), placeCorral_(level, control, true), probeCorral_(level, control, false) {
     std::byte* store = stores.nodeStoreOne();
     placeTable_.attach(store, PlaceTableOffset, PlaceTableSize, 0);
     orderTable_.attach(store, OrderTableOffset, OrderTableSize, OrderSlotsUnderProbeCorral);
@@ -27,8 +27,8 @@ void MainSearch::resetRun() {
     placeCorral_.forgetTable();
     probeCorral_.forgetTable();
     threadOneGiveUp = 0;
-    pathLength = 0;
-    pathOverflow = 0;
+    path.pathLength = 0;
+    path.pathOverflow = 0;
     orderNodeCount = 0;
     placeNodeCount = 0;
     placementsTried = 0;
@@ -51,8 +51,8 @@ int MainSearch::mainSearch() {
     targetMode = 0;
     placeTargetCount = 0;
     placeMode = 0;
-    pathOverflow = 0;
-    pathLength = 0;
+    path.pathOverflow = 0;
+    path.pathLength = 0;
     if (!placeTable_.ready()) return code(Outcome::Failed); // no store, no search
 
     const Prepared prepared = prepareSearch(lv_, pos_, lv_.baseBoard.data(), lv_.startPlayer, ranges_);

@@ -8,7 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "search/main/meeting_seam.h"
+#include "search/bidir/meeting_search.h"
+#include "search/bidir/path_record.h"
 #include "search/main/pen_corral.h"
 #include "search/main/stage_tables.h"
 #include "solver/board.h"
@@ -32,7 +33,7 @@ constexpr int SlotMoved = 4;
 class MainSearch {
   public:
     MainSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
-               RunControl& control, NodeStores& stores, MeetingSeam& meet);
+               RunControl& control, NodeStores& stores, MeetingSearch& meet, PathRecord& path);
     MainSearch(const MainSearch&) = delete;
     MainSearch& operator=(const MainSearch&) = delete;
 
@@ -88,13 +89,8 @@ class MainSearch {
     int orderSeedPlayer = 0;
     int threadOneGiveUp = 0;
 
-    // Path record.
-    std::array<std::int16_t, MaxPath> pathFrom{};
-    std::array<std::int16_t, MaxPath> pathTo{};
-    std::array<std::int16_t, MaxPath> pathPlayer{};
-    std::array<std::uint8_t, MaxPath> pathPlacementEnd{};
-    int pathLength = 0;
-    int pathOverflow = 0;
+    // Path record, fed to the meeting search and read by the full search.
+    PathRecord& path;
 
     int orderedFailCount = 0;
     int fallbackFailCount = 0;
@@ -195,7 +191,7 @@ class MainSearch {
     Trace& trace_;
     RunControl& control_;
     NodeStores& stores_;
-    MeetingSeam& meet_;
+    MeetingSearch& meet_;
     RangeLists ranges_;
     // The goal rooms of the level the goal-order search works on: the run's rooms at first, then
     // those of each smaller level, whose placed boxes may have walled a cell of an earlier room.

@@ -372,15 +372,15 @@ void MainSearch::recordPath() {
     auto record = [&](const PlacementNode* parent, const PlacementNode* child) {
         const int k = child->movedBox;
         trace_.appendBoxMove(lv_, child->cell[k], child->player, parent->cell[k]);
-        if (pathLength < MaxPath) {
-            pathFrom[pathLength] = parent->cell[k];
-            pathTo[pathLength] = child->cell[k];
-            pathPlayer[pathLength] = child->player;
-            pathPlacementEnd[pathLength] = 0;
+        if (path.pathLength < MaxPath) {
+            path.pathFrom[path.pathLength] = parent->cell[k];
+            path.pathTo[path.pathLength] = child->cell[k];
+            path.pathPlayer[path.pathLength] = child->player;
+            path.pathPlacementEnd[path.pathLength] = 0;
         } else {
-            pathOverflow = 1;
+            path.pathOverflow = 1;
         }
-        pathLength++;
+        path.pathLength++;
         written++;
     };
     // Reverse the parent links so the chain can be walked from the root, then put them back.
@@ -400,22 +400,22 @@ void MainSearch::recordPath() {
         prev = node;
         node = child;
     }
-    if (written > 0 && pathLength <= MaxPath) pathPlacementEnd[pathLength - 1] = 1;
+    if (written > 0 && path.pathLength <= MaxPath) path.pathPlacementEnd[path.pathLength - 1] = 1;
 }
 
 int MainSearch::repetitionTest() {
-    if (pathOverflow != 0 || pathLength == 0) return 0;
+    if (path.pathOverflow != 0 || path.pathLength == 0) return 0;
     const int cells = lv_.cellCount;
     for (int c = 0; c < cells; c++) repeatA_[c] = repeatB_[c] = lv_.baseBoard[c];
-    for (int i = 0; i < pathLength; i++) {
-        repeatA_[pathFrom[i]] -= 2;
-        repeatA_[pathTo[i]] += 2;
+    for (int i = 0; i < path.pathLength; i++) {
+        repeatA_[path.pathFrom[i]] -= 2;
+        repeatA_[path.pathTo[i]] += 2;
     }
-    const int a = pathPlayer[pathLength - 1];
-    for (int i = 0; i + 1 < pathLength; i++) {
-        repeatB_[pathFrom[i]] -= 2;
-        repeatB_[pathTo[i]] += 2;
-        if (pathPlacementEnd[i] != 1 || pathPlayer[i] != a) continue;
+    const int a = path.pathPlayer[path.pathLength - 1];
+    for (int i = 0; i + 1 < path.pathLength; i++) {
+        repeatB_[path.pathFrom[i]] -= 2;
+        repeatB_[path.pathTo[i]] += 2;
+        if (path.pathPlacementEnd[i] != 1 || path.pathPlayer[i] != a) continue;
         bool same = true;
         for (int c = 0; c < cells && same; c++) same = repeatA_[c] == repeatB_[c];
         if (same) return 1;

@@ -34,7 +34,6 @@ constexpr int PenMaxBoxes = 18;
 constexpr int PenNewLimit = 400;     // records one corral test may create
 constexpr int PenMarkLimit = 20'000; // records one calling search may create in all
 
-constexpr int MaxPath = 1000;
 constexpr int MaxPlanSteps = 1000;
 
 struct PlacementNode {

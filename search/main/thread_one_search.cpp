@@ -4,8 +4,8 @@ namespace cw {
 
 ThreadOneSearch::ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms,
                                  Trace& trace, RunControl& control, NodeStores& stores)
-    : control_(control),
-      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet)) {}
+    : control_(control), meet(level, pos, stage, path, trace, control, stores, bidirRanges_),
+      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet, path)) {}
 
 void ThreadOneSearch::resetRun() {
     main_->resetRun();
@@ -28,18 +28,21 @@ Outcome ThreadOneSearch::mainSearch() {
 }
 
 Outcome ThreadOneSearch::meetContinue() {
-    int r = 1;
-    while (!control_.stopped()) {
-        r = meet.meetExpandBackward();
-        if (r == 1) r = meet.meetExpandBackward();
-        if (r == 1) r = meet.meetExpandForward();
-        if (r != 1) break;
+    for (;;) {
+        if (control_.stopped()) return Outcome::Timeout;
+        int r = meet.meetExpandBackward();
+        if (r == StepDone) r = meet.meetExpandBackward();
+        if (r == StepDone) r = meet.meetExpandForward();
+        if (r == StepDone) continue;
+        if (r == StepStopped) return Outcome::Timeout;
+        if (r != StepMet) {
+            control_.meetNodeCount.store(meet.nodeCount(), std::memory_order_relaxed);
+            return Outcome::Failed; // a side ran dry or the table is full: the full search goes next
+        }
+        meet.meetBuildSolution();
+        meet.meetState = 2;
+        return Outcome::Solved;
     }
-    if (r == 1) return Outcome::Timeout;
-    if (r != code(Outcome::Solved)) return Outcome::Failed;
-    meet.meetBuildSolution();
-    meet.meetState = 2;
-    return Outcome::Solved;
 }
 
 } // namespace cw

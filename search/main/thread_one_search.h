@@ -1,13 +1,16 @@
 #pragma once
-// Thread one's searches: the goal-by-goal main search first, the meeting search fed from it (a seam
-// that stays inert until that search is built), and the full bidirectional search as the last stage
-// (not built yet: it reports failure).
+// Thread one's searches: the goal-by-goal main search first, the meeting search fed from it and
+// run on alone as stage 1, and the full bidirectional search as the last stage (not built yet: it
+// reports failure). The object owns their scratch tables; the engine owns the store.
 #include <memory>
 
+#include "search/bidir/meeting_search.h"
+#include "search/bidir/path_record.h"
+#include "search/bidir/stage.h"
 #include "search/main/main_search.h"
-#include "search/main/meeting_seam.h"
 #include "solver/board.h"
 #include "solver/node_stores.h"
+#include "solver/primitives.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
@@ -32,11 +35,18 @@ class ThreadOneSearch {
     // Whether a stage wrote into store one since the run started, so it must be cleared again.
     bool storeTouched() const { return storeTouched_; }
 
-    MeetingSeam meet;
-    MainSearch& main() { return *main_; }
+    PathRecord path;
+    StageCopies stage;
 
   private:
     RunControl& control_;
+    RangeLists bidirRanges_; // the bidirectional searches' freeze-test flag
+
+  public:
+    MeetingSearch meet;
+    MainSearch& main() { return *main_; }
+
+  private:
     std::unique_ptr<MainSearch> main_;
     bool storeTouched_ = false;
 };

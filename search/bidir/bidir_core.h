@@ -1,0 +1,405 @@
+#pragma once
+// What the meeting search and the full search have in common: a backward tree grown by pulls from
+// the solved position and a forward tree grown by pushes from the start and the path positions,
+// both in one open-addressing node table, each side in bucket queues; one expansion moves a single
+// box through every cell it can reach with the other boxes fixed; a position produced on one side
+// and already stored by the other joins the two chains into the solution.
+//
+// The two searches differ only in the points their class names (CRTP hooks): the node size and
+// table, the priority of a new node and what grades the other side before an expansion, the tests
+// a pull or a push must pass, the assignment rows kept per expansion, and what an empty queue means.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "search/bidir/bidir_node.h"
+#include "search/bidir/path_record.h"
+#include "search/bidir/region_mark.h"
+#include "search/bidir/stage.h"
+#include "solver/board.h"
+#include "solver/node_stores.h"
+#include "solver/run_control.h"
+#include "solver/trace.h"
+
+namespace cw {
+
+constexpr std::uint32_t BidirProbeStep = 491;
+constexpr int BoxMoveEntries = 10'000; // states of one box's breadth-first move
+
+// Results of the shared steps; the values are the outcome codes the callers pass on.
+constexpr int StepDone = 1;
+constexpr int StepMet = 8;
+constexpr int StepFull = 9;
+constexpr int StepStopped = 10;
+
+// The key of a position: sum, product and XOR of the box cells combined with the player (32-bit,
+// wrapping).
+inline std::uint32_t bidirKey(const int* boxes, int count, int player) {
+    std::uint32_t sum = 0, product = 1, xorAll = 0;
+    for (int i = 0; i < count; i++) {
+        const auto c = static_cast<std::uint32_t>(boxes[i]);
+        sum += c;
+        product *= c;
+        xorAll ^= c;
+    }
+    const auto p = static_cast<std::uint32_t>(player);
+    return sum + p + p * product + (p ^ xorAll);
+}
+
+template <typename Node, int Buckets> struct SideQueue {
+    std::array<Node*, Buckets> head{};
+    std::array<Node*, Buckets> tail{};
+    int topBucket = 0;
+    int openCount = 0;
+    std::array<int, MaxCells> tally{}; // per cell, the queued nodes with a box there
+
+    void clear(int cells) {
+        head.fill(nullptr);
+        tail.fill(nullptr);
+        topBucket = 0;
+        openCount = 0;
+        for (int c = 0; c < cells; c++) tally[c] = 0;
+    }
+    void append(Node* node, int bucket) {
+        node->next = nullptr;
+        if (tail[bucket] != nullptr)
+            tail[bucket]->next = node;
+        else
+            head[bucket] = node;
+        tail[bucket] = node;
+        if (bucket > topBucket) topBucket = bucket;
+        openCount++;
+    }
+    // Highest bucket first, first in first out within one; none when every bucket is empty.
+    Node* take() {
+        while (topBucket > 0 && head[topBucket] == nullptr) topBucket--;
+        Node* node = head[topBucket];
+        if (node == nullptr) return nullptr;
+        head[topBucket] = node->next;
+        if (head[topBucket] == nullptr) tail[topBucket] = nullptr;
+        openCount--;
+        return node;
+    }
+};
+
+template <typename Search, typename NodeType, std::uint32_t Slots, int NodeLimit, int Buckets>
+class BidirCore {
+  public:
+    using Node = NodeType;
+    static constexpr std::uint32_t TableSlots = Slots;
+
+    // The position in stageBoxList, its boxes on stageBoard: 1 stored now or already known on this
+    // side, 8 met the other side, 9 the table is full.
+    int insert(int movedBox, int player, std::uint8_t side, int prefix = 0);
+
+    // Nodes stored since the set-up; the node table; the queues. Read by tests.
+    int nodeCount() const { return nodeCount_; }
+    Node& slot(std::uint32_t i) { return table_[i]; }
+    Node* lastSlot() const { return slot_; }
+    SideQueue<Node, Buckets> backwardQueue;
+    SideQueue<Node, Buckets> forwardQueue;
+
+  protected:
+    BidirCore(const Level& level, StageCopies& stage, const PathRecord& path, Trace& trace,
+              RunControl& control, std::byte* store, std::size_t offset)
+        : lv_(level), st_(stage), path_(path), trace_(trace), control_(control), store_(store),
+          offset_(offset), table_(store == nullptr ? nullptr : reinterpret_cast<Node*>(store + offset)) {}
+
+    Search& self() { return static_cast<Search&>(*this); }
+
+    // Empties the node table (its pages go back to the system, so the cost follows what was
+    // touched) and both queues.
+    void clearTables();
+    // One backward root per free region of the solved position, the region's smallest cell as
+    // player; stageBoxList is set to the goals.
+    void insertBackwardRoots(const std::array<int, MaxBoxes>& goals);
+    // Expands the next node of one side: 1 done, 8 met, 9 full, 10 stopped, or the search's own
+    // answer for an empty queue.
+    int expand(bool forward);
+    // Box i of the loaded node through every cell it reaches by pulls (backward) or pushes; each
+    // new position is inserted. 1 done, or the first other result of insert.
+    int moveBox(int i, bool forward);
+    // Joins the chains at the meeting and writes the solution into the trace.
+    void buildSolution();
+
+    void publishNodeCount() { control_.meetNodeCount.store(nodeCount_, std::memory_order_relaxed); }
+
+    const Level& lv_;
+    StageCopies& st_;
+    const PathRecord& path_;
+    Trace& trace_;
+    RunControl& control_;
+    std::byte* store_;
+    std::size_t offset_;
+    Node* table_;
+
+    int nodeCount_ = 0;
+    Node* parent_ = nullptr; // the node under expansion; none while roots are inserted
+    Node* slot_ = nullptr;   // the slot insert looked at last: after a meeting, the node met
+    int movedBox_ = -1;      // the box whose move made the meeting position
+
+  private:
+    Node* joinAtMeeting();
+    void replayChain(Node* root, bool stepsByTarget);
+
+    RegionMark nodeMark_;  // the region of the node under expansion
+    RegionMark stateMark_; // the region of one state of a box move
+    std::array<int, BoxMoveEntries> moveCell_{};
+    std::array<int, BoxMoveEntries> moveSides_{};
+    std::array<int, BoxMoveEntries> movePlayer_{};
+    Board visited_{}; // per cell, the side bits a box move has reached it with
+    Board visitedCells_{};
+    int visitedCount_ = 0;
+};
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+void BidirCore<S, N, Sl, L, B>::clearTables() {
+    if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{Sl} * sizeof(N));
+    nodeCount_ = 0;
+    publishNodeCount();
+    backwardQueue.clear(lv_.cellCount);
+    forwardQueue.clear(lv_.cellCount);
+    parent_ = nullptr;
+    slot_ = nullptr;
+    movedBox_ = -1;
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+int BidirCore<S, N, Sl, L, B>::insert(int movedBox, int player, std::uint8_t side, int prefix) {
+    const int n = st_.stageBoxCount;
+    const int* board = st_.stageBoard.data();
+    std::uint32_t slot = bidirKey(st_.stageBoxList.data(), n, player) % Sl;
+    const bool forward = side != SideBackward;
+    for (;;) {
+        N& node = table_[slot];
+        slot_ = &node;
+        if (node.player == 0) break;
+        bool same = node.player == player;
+        for (int k = 0; k < n && same; k++) same = board[node.boxes[k]] == BoxOn;
+        if (same) {
+            // Two forward entries of one position (a root and a pushed child) are the same node.
+            if (node.side == side || (forward && !node.backward())) return StepDone;
+            if (parent_ != nullptr) {
+                movedBox_ = movedBox;
+                return StepMet;
+            }
+            if (forward) {
+                // A path position met a backward node: the path leads there, the chain goes on.
+                node.prefix = static_cast<std::uint16_t>(prefix);
+                return StepMet;
+            }
+            // A backward root at a forward root is no meeting: the level is not solved at its start.
+        }
+        slot += BidirProbeStep;
+        if (slot >= Sl) slot -= Sl;
+    }
+    if (nodeCount_ >= L) return StepFull;
+    N& node = *slot_;
+    for (int k = 0; k < n; k++) node.boxes[k] = static_cast<std::int16_t>(st_.stageBoxList[k]);
+    node.player = static_cast<std::int16_t>(player);
+    node.movedBox = static_cast<std::int8_t>(movedBox);
+    node.side = side;
+    node.prefix = static_cast<std::uint16_t>(prefix);
+    node.parent = parent_;
+    // The progress display needs only a recent count; one shared write per node would cost more.
+    if ((++nodeCount_ & 4095) == 0) publishNodeCount();
+
+    const int priority = self().nodePriority(forward);
+    SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
+    for (int k = 0; k < n; k++) queue.tally[st_.stageBoxList[k]]++;
+    queue.append(&node, priority);
+    return StepDone;
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+void BidirCore<S, N, Sl, L, B>::insertBackwardRoots(const std::array<int, MaxBoxes>& goals) {
+    st_.takeBoxes();
+    for (int k = 0; k < st_.stageBoxCount; k++) st_.stageBoxList[k] = goals[k];
+    st_.putBoxes();
+    RegionMark& seen = stateMark_;
+    seen.clear();
+    parent_ = nullptr;
+    for (int c = 0; c < lv_.cellCount; c++) {
+        if (st_.stageBoard[c] != Free || seen[c] != 0) continue;
+        const int p = seen.add(lv_, st_.stageBoard.data(), c);
+        insert(-1, p, SideBackward);
+    }
+    seen.clear();
+    st_.takeBoxes();
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
+    SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
+    N* node = queue.take();
+    if (node == nullptr) return self().queueRanDry();
+    parent_ = node;
+    self().gradeOtherSide(forward);
+    const int n = st_.stageBoxCount;
+    for (int i = 0; i < n; i++) {
+        const int c = node->boxes[i];
+        st_.stageBoxList[i] = c;
+        queue.tally[c]--;
+        st_.stageBoard[c] = BoxOn;
+        self().loadRow(i, c, forward);
+    }
+    nodeMark_.fill(lv_, st_.stageBoard.data(), node->player);
+    for (int i = 0; i < n; i++) {
+        if (i == node->movedBox) continue; // the box moved last went everywhere it could then
+        // One position of many boxes takes long to expand: the clock is looked at per box.
+        if (control_.stopped()) {
+            st_.takeBoxes();
+            return StepStopped;
+        }
+        const int r = moveBox(i, forward);
+        if (r != StepDone) return r; // the boxes stay: a meeting reads the position from the board
+        self().restoreRow(i);
+    }
+    st_.takeBoxes();
+    return StepDone;
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
+    const int s = st_.stageBoxList[i];
+    const int* dbo = lv_.dirBitOffset.data();
+    int* board = st_.stageBoard.data();
+    int sides = 0;
+    for (int b = 1; b <= 8; b <<= 1)
+        if (nodeMark_[s + dbo[b]] != 0) sides |= b;
+    if (sides == 0) return StepDone;
+
+    board[s] = Free;
+    visited_[s] = sides;
+    visitedCells_[visitedCount_++] = s;
+    moveCell_[0] = s;
+    moveSides_[0] = sides;
+    movePlayer_[0] = 0;
+    int entries = 1;
+    for (int h = 0; h < entries; h++) {
+        const int c = moveCell_[h];
+        for (int b = 1; b <= 8; b <<= 1) {
+            if ((moveSides_[h] & b) == 0) continue;
+            // A pull takes the box toward the player, who steps back behind it; a push moves it
+            // away, and the player ends on its old cell.
+            const int t = forward ? c - dbo[b] : c + dbo[b];
+            const int stand = forward ? c : t + dbo[b];
+            const std::uint64_t mask = forward ? st_.stagePushMask[t] : st_.stagePullMask[t];
+            if (board[t] != Free || mask == 0 || (visited_[t] & b) != 0) continue;
+            if (!forward && board[stand] != Free) continue;
+            if (entries >= BoxMoveEntries) continue;
+            board[t] = BoxOn;
+            st_.stageBoxList[i] = t;
+            const int p = stateMark_.fill(lv_, board, stand);
+            int reached = 0;
+            for (int e = 1; e <= 8; e <<= 1)
+                if (stateMark_[t + dbo[e]] != 0) reached |= e;
+            if (visited_[t] == 0) visitedCells_[visitedCount_++] = t;
+            visited_[t] |= reached;
+            const bool accepted = forward ? self().pushAccepted(i, c, t, p) : self().pullAccepted(i, c, t, p);
+            if (accepted) {
+                moveCell_[entries] = t;
+                moveSides_[entries] = reached;
+                movePlayer_[entries] = p;
+                entries++;
+            }
+            board[t] = Free;
+        }
+    }
+    int result = StepDone;
+    const std::uint8_t side = forward ? SidePushed : SideBackward;
+    for (int h = entries - 1; h >= 1 && result == StepDone; h--) {
+        const int t = moveCell_[h];
+        if (st_.stageCorridor[t] == 2) continue; // a box passes such a cell but never rests there
+        st_.stageBoxList[i] = t;
+        board[t] = BoxOn;
+        result = insert(i, movePlayer_[h], side);
+        if (result == StepDone) board[t] = Free;
+    }
+    for (int k = 0; k < visitedCount_; k++) visited_[visitedCells_[k]] = 0;
+    visitedCount_ = 0;
+    if (result != StepDone) return result; // the meeting position stays on the board
+    board[s] = BoxOn;
+    st_.stageBoxList[i] = s;
+    return StepDone;
+}
+
+// The meeting node's chain and the other side's chain become one list from a forward root to the
+// solved position, linked through `parent`, every node in forward box numbering with `movedBox`
+// naming the box moved on the way into it. Returns that forward root.
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+N* BidirCore<S, N, Sl, L, B>::joinAtMeeting() {
+    const int n = st_.stageBoxCount;
+    std::array<int, MaxBoxes> perm{}; // backward box k is forward box perm[k]
+    N* x = nullptr;
+    N* prev = nullptr;
+    int m = -1;
+    if (!parent_->backward()) {
+        // A forward child matched the backward node B: the chain goes on from the child into B.
+        N* b = slot_;
+        for (int k = 0; k < n; k++)
+            for (int j = 0; j < n; j++)
+                if (st_.stageBoxList[j] == b->boxes[k]) perm[k] = j;
+        x = b;
+        prev = parent_;
+        m = movedBox_;
+    } else {
+        // A backward child matched the forward node F: from F the pulled box is pushed back.
+        N* f = slot_;
+        for (int k = 0; k < n; k++)
+            for (int j = 0; j < n; j++)
+                if (f->boxes[j] == st_.stageBoxList[k]) perm[k] = j;
+        x = parent_;
+        prev = f;
+        m = perm[movedBox_];
+    }
+    std::array<std::int16_t, N::MaxBoxes> old{};
+    while (x != nullptr) {
+        N* next = x->parent;
+        x->parent = prev;
+        for (int k = 0; k < n; k++) old[k] = x->boxes[k];
+        for (int k = 0; k < n; k++) x->boxes[perm[k]] = old[k];
+        const int o = x->movedBox;
+        x->movedBox = static_cast<std::int8_t>(m);
+        m = o >= 0 ? perm[o] : -1; // the backward root was made by no move
+        prev = x;
+        x = next;
+    }
+    // prev is the solved position; turn the links round so they run from the forward root.
+    N* after = nullptr;
+    for (N* node = prev; node != nullptr;) {
+        N* p = node->parent;
+        node->parent = after;
+        after = node;
+        node = p;
+    }
+    return after;
+}
+
+// Writes the moves along the chain from `root`: each step moves the box named by the node it goes
+// to (a joined chain) or by the node it leaves (a backward chain met by a path position).
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+void BidirCore<S, N, Sl, L, B>::replayChain(N* root, bool stepsByTarget) {
+    const int n = st_.stageBoxCount;
+    for (N* a = root; a->parent != nullptr; a = a->parent) {
+        const N* b = a->parent;
+        const int k = stepsByTarget ? b->movedBox : a->movedBox;
+        if (k < 0 || k >= n) continue;
+        trace_.appendBoxMove(lv_, b->boxes[k], b->player, a->boxes[k]);
+    }
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+void BidirCore<S, N, Sl, L, B>::buildSolution() {
+    const bool joined = parent_ != nullptr;
+    N* root = joined ? joinAtMeeting() : slot_;
+    // The trace starts again exactly as at the start of the run.
+    trace_.reset(lv_);
+    const int prefix = std::min<int>(root->prefix, path_.recorded());
+    for (int k = 0; k < prefix; k++)
+        trace_.appendBoxMove(lv_, path_.pathTo[k], path_.pathPlayer[k], path_.pathFrom[k]);
+    replayChain(root, joined);
+}
+
+} // namespace cw

@@ -1,0 +1,170 @@
+// The meeting search: set-up, feeding from the path record, stepping, and its own rules for
+// priorities and move tests.
+#include "search/bidir/meeting_search.h"
+
+namespace cw {
+
+MeetingSearch::MeetingSearch(const Level& level, SearchPosition& pos, StageCopies& stage,
+                             const PathRecord& path, Trace& trace, RunControl& control, NodeStores& stores,
+                             RangeLists& ranges)
+    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), MeetTableOffset), pos_(pos),
+      corral_(level, control, stage, ranges) {
+    corral_.attach(stores.nodeStoreOne(), SmallSubset::Offset);
+}
+
+void MeetingSearch::resetRun() {
+    meetState = 0;
+    pathFed = 0;
+    nodeCount_ = 0;
+}
+
+int MeetingSearch::meetSearchFeed() {
+    if (meetState == 0) {
+        setUp();
+        return 1;
+    }
+    return meetState == 1 ? feed() : 1;
+}
+
+void MeetingSearch::setUp() {
+    if (pos_.boxCount > MeetMaxBoxes || table_ == nullptr) return;
+    st_.copyFrom(lv_, pos_);
+    boxCellCount = 0;
+    for (int c = 0; c < lv_.cellCount; c++)
+        if (pos_.pushMask[c] != 0 && pos_.corridorCode[c] != 2) boxCellCount++;
+    corral_.setUp();
+    st_.stageBoxCount = pos_.boxCount;
+    st_.stageBoxList = pos_.boxList;
+    meetFeedBoxes = pos_.boxList;
+    const double cells = boxCellCount > 0 ? boxCellCount : 1;
+    forwardHotFactor = pos_.boxCount * 5.0 / cells;
+    backwardHotFactor = pos_.boxCount * 0.8 / cells;
+
+    clearTables();
+    hotCellThreshold = 0;
+    pathFed = path_.recorded();
+    insert(-1, pos_.searchPlayer, SideRoot, pathFed); // the start boxes stand on stageBoard
+    insertBackwardRoots(pos_.goalList);
+    meetState = 1;
+    chooseStepsPerCall();
+}
+
+// Few boxes, or boxes crowding the cells they may rest on: more steps per call.
+void MeetingSearch::chooseStepsPerCall() {
+    int restCells = 0;
+    for (int c = 0; c < lv_.cellCount; c++) {
+        const int code = pos_.corridorCode[c];
+        if (pos_.pushMask[c] != 0 && (code == 0 || (code != 2 && lv_.goalMap[c] == 0))) restCells++;
+    }
+    const int n = pos_.boxCount;
+    const int ratio = restCells > 0 ? static_cast<int>(n * 1000.0 / restCells + 0.5) : 1000;
+    meetStepsPerCall = (ratio >= 300 || n <= 8) ? 4 : n <= 12 ? 2 : 1;
+}
+
+int MeetingSearch::feed() {
+    st_.stageBoxList = meetFeedBoxes;
+    st_.putBoxes();
+    parent_ = nullptr;
+    int* board = st_.stageBoard.data();
+    const int end = path_.recorded();
+    for (int i = pathFed; i < end; i++) {
+        const int from = path_.pathFrom[i];
+        const int to = path_.pathTo[i];
+        board[from] = Free;
+        board[to] = BoxOn;
+        for (int k = 0; k < st_.stageBoxCount; k++) {
+            if (st_.stageBoxList[k] != from) continue;
+            st_.stageBoxList[k] = to;
+            break;
+        }
+        const int player = feedMark_.fill(lv_, board, path_.pathPlayer[i]);
+        const int r = insert(-1, player, SideRoot, i + 1);
+        if (r == StepMet) {
+            meetBuildSolution();
+            meetState = 2;
+            return StepMet;
+        }
+        if (r == StepFull) {
+            meetState = 3;
+            return 0;
+        }
+    }
+    meetFeedBoxes = st_.stageBoxList;
+    st_.takeBoxes();
+    pathFed = end;
+    return 1;
+}
+
+int MeetingSearch::meetSearchSteps() {
+    if (meetState != 1) return 1;
+    for (int k = 0; k < meetStepsPerCall; k++) {
+        int r = meetExpandBackward();
+        if (r == StepDone) r = meetExpandForward();
+        if (r == StepDone) continue;
+        if (r == StepStopped) return 1; // the caller's own poll ends its search
+        if (r == StepMet) {
+            meetBuildSolution();
+            meetState = 2;
+            pos_.boxCount = 0; // every loop of the main search ends with success
+            return StepMet;
+        }
+        if (r == StepFull) meetState = 3;
+        return r;
+    }
+    return 1;
+}
+
+int MeetingSearch::meetExpandForward() {
+    const int open = backwardQueue.openCount;
+    if (open < ForwardStartOpen || (open & ForwardRestBits) == 0) return StepDone;
+    return expand(true);
+}
+
+int MeetingSearch::nodePriority(bool forward) const {
+    const auto& other = forward ? backwardQueue.tally : forwardQueue.tally;
+    int hot = 0;
+    for (int k = 0; k < st_.stageBoxCount; k++) hot += other[st_.stageBoxList[k]] >= hotCellThreshold ? 1 : 0;
+    return hot;
+}
+
+void MeetingSearch::gradeOtherSide(bool forward) {
+    hotCellThreshold = forward ? static_cast<int>(backwardQueue.openCount * forwardHotFactor)
+                               : static_cast<int>(forwardQueue.openCount * backwardHotFactor);
+}
+
+void MeetingSearch::setRow(int i, std::uint64_t mask) {
+    const int n = st_.stageBoxCount;
+    int* row = &stageMatrix[i * MaxBoxes];
+    for (int j = 0; j < n; j++) row[j] = static_cast<int>((mask >> (n - 1 - j)) & 1u);
+}
+
+void MeetingSearch::loadRow(int i, int cell, bool forward) {
+    setRow(i, forward ? st_.stagePushMask[cell] : st_.stagePullMask[cell]);
+    const int n = st_.stageBoxCount;
+    for (int j = 0; j < n; j++) stageMatrixSaved[i * MaxBoxes + j] = stageMatrix[i * MaxBoxes + j];
+}
+
+void MeetingSearch::restoreRow(int i) {
+    const int n = st_.stageBoxCount;
+    for (int j = 0; j < n; j++) stageMatrix[i * MaxBoxes + j] = stageMatrixSaved[i * MaxBoxes + j];
+}
+
+// While the box stays within cells of one mask the assignment cannot change: no test then.
+bool MeetingSearch::stillAssignable(int i, std::uint64_t mask) {
+    setRow(i, mask);
+    return matchFeasible(stageMatrix.data(), st_.stageBoxCount, 0) != 0;
+}
+
+bool MeetingSearch::pullAccepted(int i, int from, int to, int) {
+    const std::uint64_t mask = st_.stagePullMask[to];
+    return mask == st_.stagePullMask[from] || stillAssignable(i, mask);
+}
+
+bool MeetingSearch::pushAccepted(int i, int from, int to, int player) {
+    if (freezeTest(lv_, st_.stageBoard.data(), to) == 1) return false;
+    const std::uint64_t mask = st_.stagePushMask[to];
+    if (mask != st_.stagePushMask[from] && !stillAssignable(i, mask)) return false;
+    return corral_.corralTest(to, player) == 0;
+}
+
+} // namespace cw

@@ -1,0 +1,250 @@
+// The corral test of the bidirectional searches: finding the corrals next to a pushed box, the
+// search over the boxes bordering one, and its table of cached answers.
+#include "search/bidir/subset_corral.h"
+
+namespace cw {
+
+template <typename V> void SubsetCorral<V>::setUp() {
+    if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{V::Slots} * sizeof(Node));
+    subsetStamp = 0;
+    subsetNodeCounter = 0;
+    for (int c = 0; c < lv_.cellCount; c++)
+        subsetBoard_[c] = stage_.stageBoard[c] == Blocked ? Blocked : Free;
+}
+
+template <typename V> int SubsetCorral<V>::corralTest(int cell, int player) {
+    return V::Pairs ? corralsAndPairsAround(cell, player) : corralsAround(cell, player);
+}
+
+template <typename V> int SubsetCorral<V>::corralsAround(int cell, int player) {
+    const int* board = stage_.stageBoard.data();
+    seen_.fill(lv_, board, player);
+    for (int k = 0; k < 8; k++) {
+        const int x = cell + lv_.ringOffset[k];
+        if (board[x] != Free || seen_[x] != 0) continue;
+        area_.fill(lv_, board, x);
+        if (corralSubsetTest(area_.data(), player) == 1) return 1;
+        seen_.add(lv_, board, x);
+    }
+    return 0;
+}
+
+// Each corral alone, then joined with each free area beyond one of the boxes that border it: two
+// corrals may be dead together where neither is alone.
+template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int player) {
+    const int* board = stage_.stageBoard.data();
+    const auto& ring = lv_.ringOffset;
+    seen_.fill(lv_, board, player);
+    for (int k = 0; k < 8; k++) {
+        const int x = cell + ring[k];
+        if (board[x] != Free || seen_[x] != 0) continue;
+        first_.fill(lv_, board, x);
+        if (corralSubsetTest(first_.data(), player) == 1) return 1;
+        seen_.add(lv_, board, x);
+        covered_.fill(lv_, board, player);
+        covered_.add(lv_, board, x);
+        for (int j = 0; j < stage_.stageBoxCount; j++) {
+            const int b = stage_.stageBoxList[j];
+            bool borders = false;
+            for (int r = 0; r < 8 && !borders; r++) borders = first_[b + ring[r]] != 0;
+            if (!borders) continue;
+            for (int r = 0; r < 8; r++) {
+                const int y = b + ring[r];
+                if (board[y] != Free || covered_[y] != 0) continue;
+                area_.fill(lv_, board, y);
+                if (corralSubsetTest(area_.data(), player, first_.data()) == 1) return 1;
+                covered_.add(lv_, board, y);
+            }
+        }
+    }
+    return 0;
+}
+
+template <typename V> int SubsetCorral<V>::corralSubsetTest(const int* area, int player, const int* also) {
+    const auto& ring = lv_.ringOffset;
+    subsetBoxCount = 0;
+    for (int j = 0; j < stage_.stageBoxCount; j++) {
+        const int b = stage_.stageBoxList[j];
+        bool borders = false;
+        for (int r = 0; r < 8 && !borders; r++)
+            borders = area[b + ring[r]] != 0 || (also != nullptr && also[b + ring[r]] != 0);
+        if (!borders) continue;
+        if (subsetBoxCount == V::MaxBoxes) return 0; // too many boxes for this variant: not tested
+        subsetBoxList[subsetBoxCount++] = b;
+    }
+    return subsetSearch(player);
+}
+
+template <typename V> void SubsetCorral<V>::putSubsetBoxes(int value) {
+    for (int i = 0; i < subsetBoxCount; i++) subsetBoard_[subsetBoxList[i]] = value;
+}
+
+template <typename V> void SubsetCorral<V>::appendToBucket(Node* node, int bucket) {
+    node->next = nullptr;
+    if (tail_[bucket] != nullptr)
+        tail_[bucket]->next = node;
+    else
+        head_[bucket] = node;
+    tail_[bucket] = node;
+    if (bucket > subsetTopBucket) subsetTopBucket = bucket;
+}
+
+template <typename V> typename SubsetCorral<V>::Node* SubsetCorral<V>::takeFromBuckets() {
+    while (subsetTopBucket > 0 && head_[subsetTopBucket] == nullptr) subsetTopBucket--;
+    Node* node = head_[subsetTopBucket];
+    if (node == nullptr) return nullptr;
+    head_[subsetTopBucket] = node->next;
+    if (head_[subsetTopBucket] == nullptr) tail_[subsetTopBucket] = nullptr;
+    return node;
+}
+
+template <typename V> int SubsetCorral<V>::subsetSearch(int player) {
+    const std::uint32_t s = subsetStamp;
+    subsetNodeCounter = static_cast<int>(s);
+    subsetTopBucket = 0;
+    subsetTestInserts = 0;
+    subsetStamp = s + 1;
+    head_.fill(nullptr);
+    tail_.fill(nullptr);
+
+    putSubsetBoxes(BoxOn);
+    const int r = subsetInsert(player);
+    putSubsetBoxes(Free);
+    if (r != 2) {
+        subsetStamp = s; // answered without a search: the test number is free again
+        return r;
+    }
+    if (subsetNodeCounter >= V::CounterLimit) return 0;
+    Node* root = subsetProbe;
+    while (!control_.stopped()) {
+        const Node* node = takeFromBuckets();
+        if (node == nullptr) {
+            root->result = 2;
+            return 1;
+        }
+        if (expandSubsetNode(node) == 0) {
+            // A child solved, or past a node limit, which can prove nothing: no deadlock is cached,
+            // so the same subproblem is not searched again in vain.
+            root->result = 1;
+            return 0;
+        }
+    }
+    return 1; // stopped: the push is refused and the calling search ends at its next poll
+}
+
+template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
+    int* board = subsetBoard_.data();
+    subsetBoxCount = node->count;
+    for (int i = 0; i < subsetBoxCount; i++) subsetBoxList[i] = node->boxes[i];
+    putSubsetBoxes(BoxOn);
+    nodeMark_.fill(lv_, board, node->player);
+    for (int i = 0; i < subsetBoxCount; i++) {
+        const int e = subsetBoxList[i];
+        board[e] = Free;
+        for (int d = 0; d < 4; d++) {
+            const int behind = e + lv_.dirOffset[d];
+            const int t = e - lv_.dirOffset[d];
+            if (nodeMark_[behind] == 0 || board[t] != Free || stage_.stagePushMask[t] == 0) continue;
+            board[t] = BoxOn;
+            subsetBoxList[i] = t;
+            if (!pushFreezes(t) && subsetInsert(behind) == 0) {
+                putSubsetBoxes(Free);
+                return 0;
+            }
+            board[t] = Free;
+        }
+        // Box i goes back on e in the list too, so that later children are keyed on where it stands.
+        board[e] = BoxOn;
+        subsetBoxList[i] = e;
+    }
+    putSubsetBoxes(Free);
+    return 1;
+}
+
+template <typename V> bool SubsetCorral<V>::pushFreezes(int t) {
+    int* board = subsetBoard_.data();
+    if constexpr (!V::GoalGroupRule) {
+        return freezeTest(lv_, board, t) == 1;
+    } else {
+        ranges_.frozenOffGoal = 0;
+        if (freezeTestFlag(lv_, board, t, ranges_) == 0) return false;
+        if (ranges_.frozenOffGoal != 0) return true;
+        // Frozen on goals: with it as a wall, a neighbour off its goal may be frozen by it.
+        board[t] = Blocked;
+        bool frozen = false;
+        for (int r = 0; r < 8 && !frozen; r++) {
+            const int n = t + lv_.ringOffset[r];
+            frozen = board[n] == BoxOn && lv_.goalMap[n] == 0 && freezeTestFlag(lv_, board, n, ranges_) == 1;
+        }
+        board[t] = BoxOn;
+        return frozen;
+    }
+}
+
+template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
+    int* board = subsetBoard_.data();
+    const auto& ring = lv_.ringOffset;
+    insertMark_.fill(lv_, board, player);
+    std::array<int, V::MaxBoxes> active{};
+    std::array<int, V::MaxBoxes> released{};
+    int activeCount = 0;
+    int releasedCount = 0;
+    std::uint32_t sum = 1, product = 1, xorAll = 1;
+    bool offGoal = false;
+    for (int i = 0; i < subsetBoxCount; i++) {
+        const int b = subsetBoxList[i];
+        int k = 0;
+        while (k < 8 && !(board[b + ring[k]] == Free && insertMark_[b + ring[k]] == 0)) k++;
+        if (k == 8) {
+            released[releasedCount++] = b; // no cut-off cell around it: it leaves the subproblem
+            continue;
+        }
+        active[activeCount++] = b;
+        const auto c = static_cast<std::uint32_t>(b);
+        sum += c;
+        product *= c;
+        xorAll ^= c;
+        offGoal = offGoal || lv_.goalMap[b] == 0;
+    }
+    if (!offGoal) return 0;
+
+    for (int i = 0; i < releasedCount; i++) board[released[i]] = Free;
+    const auto q = static_cast<std::uint32_t>(insertMark_.fill(lv_, board, player));
+    const std::uint32_t h = product + (xorAll + 1) * q + (q ^ sum);
+    std::uint32_t slot = h % V::Slots;
+    bool match = false;
+    for (;;) {
+        Node& n = table_[slot];
+        if (n.player == 0 || (n.stamp != subsetStamp && n.result == 0)) break; // empty, or left over
+        if (n.count == activeCount && n.player == static_cast<std::int16_t>(q)) {
+            int i = 0;
+            while (i < activeCount && board[n.boxes[i]] == BoxOn) i++;
+            if (i == activeCount) {
+                match = true;
+                break;
+            }
+        }
+        slot += SubsetProbeStep;
+        if (slot >= V::Slots) slot -= V::Slots;
+    }
+    subsetProbe = &table_[slot];
+    for (int i = 0; i < releasedCount; i++) board[released[i]] = BoxOn;
+
+    Node& n = table_[slot];
+    if (match) return n.result != 0 ? n.result - 1 : 2;
+    if (subsetNodeCounter >= V::CounterLimit || subsetTestInserts >= SubsetTestInsertLimit) return 0;
+    subsetNodeCounter++;
+    subsetTestInserts++;
+    n.stamp = subsetStamp;
+    for (int i = 0; i < activeCount; i++) n.boxes[i] = static_cast<std::int16_t>(active[i]);
+    n.player = static_cast<std::int16_t>(q);
+    n.count = static_cast<std::int8_t>(activeCount);
+    n.result = 0;
+    appendToBucket(&n, V::MaxBoxes - activeCount);
+    return 2;
+}
+
+template class SubsetCorral<SmallSubset>;
+template class SubsetCorral<LargeSubset>;
+
+} // namespace cw

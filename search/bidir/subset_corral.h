@@ -1,0 +1,137 @@
+#pragma once
+// The corral test of the bidirectional searches. After a push, every free area next to the pushed
+// box that the player cannot reach is tested with only the boxes bordering it, on a board that holds
+// nothing but walls and those boxes: a small best-first push search, fewest boxes first, looks for a
+// state in which no box that still borders a corral stands off a goal. None found: a deadlock.
+// Answers are cached per subproblem (its active boxes and normalised player) until the next set-up
+// of the calling search. The small variant serves the meeting search; the large one, with more
+// boxes and pairs of corrals, serves the full search.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "search/bidir/region_mark.h"
+#include "search/bidir/stage.h"
+#include "solver/board.h"
+#include "solver/node_stores.h"
+#include "solver/primitives.h"
+#include "solver/run_control.h"
+
+namespace cw {
+
+template <int Boxes> struct SubsetNode {
+    std::uint32_t stamp; // the test that stored or last queued it
+    std::int16_t boxes[Boxes];
+    std::int16_t player; // normalised on the subset board; 0 marks an empty slot
+    std::int8_t count;
+    std::int8_t result; // 0 undecided, 1 no deadlock proven, 2 deadlock
+    SubsetNode* next;
+};
+
+// What sets the two variants apart.
+struct SmallSubset {
+    static constexpr int MaxBoxes = 6;
+    static constexpr std::uint32_t Slots = 24'001;
+    static constexpr int CounterLimit = 20'000;
+    static constexpr std::size_t Offset = StoreOneSmallCorral;
+    static constexpr bool Pairs = false;        // also test each corral joined with one beyond a box
+    static constexpr bool GoalGroupRule = true; // a push freezing a group on goals may freeze a neighbour
+};
+struct LargeSubset {
+    static constexpr int MaxBoxes = 18;
+    static constexpr std::uint32_t Slots = 1'868'107;
+    static constexpr int CounterLimit = 1'557'000;
+    static constexpr std::size_t Offset = StoreOneLargeCorral;
+    static constexpr bool Pairs = true;
+    static constexpr bool GoalGroupRule = false;
+};
+
+static_assert(sizeof(SubsetNode<SmallSubset::MaxBoxes>) == 32 &&
+              sizeof(SubsetNode<LargeSubset::MaxBoxes>) == 56);
+static_assert(SmallSubset::Offset + SmallSubset::Slots * 32 == NodeStoreOneBytes);
+static_assert(LargeSubset::Offset + std::size_t{LargeSubset::Slots} * 56 <= NodeStoreOneBytes);
+
+constexpr int SubsetTestInsertLimit = 200; // nodes one test may store
+constexpr std::uint32_t SubsetProbeStep = 491;
+
+template <typename Variant> class SubsetCorral {
+  public:
+    using Node = SubsetNode<Variant::MaxBoxes>;
+    static constexpr int Buckets = Variant::MaxBoxes;
+
+    SubsetCorral(const Level& level, const RunControl& control, const StageCopies& stage, RangeLists& ranges)
+        : lv_(level), control_(control), stage_(stage), ranges_(ranges) {}
+
+    // The table: Variant::Slots nodes at `offset` bytes into `store` (thread one's store, or a
+    // test's buffer).
+    void attach(std::byte* store, std::size_t offset) {
+        store_ = store;
+        offset_ = offset;
+        table_ = store == nullptr ? nullptr : reinterpret_cast<Node*>(store + offset);
+    }
+    bool ready() const { return table_ != nullptr; }
+
+    // At the set-up of the calling search: empties the table (its pages go back to the system),
+    // restarts the test numbers and takes the walls from stageBoard.
+    void setUp();
+
+    // After the push that brought a box to `cell`, the position on stageBoard and in stageBoxList,
+    // the player's normalised cell `player`: 1 when a corral next to the box is a deadlock, else 0.
+    int corralTest(int cell, int player);
+
+    // One corral, given as the cells marked in `area` (or in `also`, when given): 1 deadlock, 0 not
+    // proven.
+    int corralSubsetTest(const int* area, int player, const int* also = nullptr);
+    // The search over the subset in subsetBoxList: 1 deadlock (or stopped), 0 not proven.
+    int subsetSearch(int player);
+    // Looks up or stores the subset in subsetBoxList with `player`: 0 solved or not proven, 1 a
+    // cached deadlock, 2 queued now or earlier in this test.
+    int subsetInsert(int player);
+
+    // Read by tests.
+    std::uint32_t subsetStamp = 0;
+    int subsetNodeCounter = 0;
+    int subsetTestInserts = 0;
+    int subsetBoxCount = 0;
+    std::array<int, Variant::MaxBoxes> subsetBoxList{};
+    Node* subsetProbe = nullptr;
+    const int* subsetBoard() const { return subsetBoard_.data(); }
+
+  private:
+    int corralsAround(int cell, int player);
+    int corralsAndPairsAround(int cell, int player);
+    // Expands one queued node: 0 a child is solved or not proven, 1 none.
+    int expandSubsetNode(const Node* node);
+    // Whether the push that put a box on t freezes a box off its goal.
+    bool pushFreezes(int t);
+    void putSubsetBoxes(int value);
+    void appendToBucket(Node* node, int bucket);
+    Node* takeFromBuckets();
+
+    const Level& lv_;
+    const RunControl& control_;
+    const StageCopies& stage_;
+    RangeLists& ranges_; // freezeTestFlag's off-goal flag
+    std::byte* store_ = nullptr;
+    std::size_t offset_ = 0;
+    Node* table_ = nullptr;
+
+    Board subsetBoard_{}; // 8 blocked, 2 the subset's boxes, 0 elsewhere; walls only between tests
+    std::array<Node*, Buckets> head_{};
+    std::array<Node*, Buckets> tail_{};
+    int subsetTopBucket = 0;
+
+    RegionMark nodeMark_;
+    RegionMark insertMark_;
+    RegionMark seen_;
+    RegionMark area_;
+    RegionMark first_;
+    RegionMark covered_;
+};
+
+extern template class SubsetCorral<SmallSubset>;
+extern template class SubsetCorral<LargeSubset>;
+using SmallCorral = SubsetCorral<SmallSubset>;
+using LargeCorral = SubsetCorral<LargeSubset>;
+
+} // namespace cw
