@@ -99,6 +99,8 @@ class BidirCore {
     Node* lastSlot() const { return slot_; }
     SideQueue<Node, Buckets> backwardQueue;
     SideQueue<Node, Buckets> forwardQueue;
+    int backwardExpanded = 0; // nodes taken out for expansion since the set-up
+    int forwardExpanded = 0;
 
   protected:
     BidirCore(const Level& level, StageCopies& stage, const PathRecord& path, Trace& trace,
@@ -158,6 +160,8 @@ void BidirCore<S, N, Sl, L, B>::clearTables() {
     if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{Sl} * sizeof(N));
     nodeCount_ = 0;
     publishNodeCount();
+    backwardExpanded = 0;
+    forwardExpanded = 0;
     backwardQueue.clear(lv_.cellCount);
     forwardQueue.clear(lv_.cellCount);
     parent_ = nullptr;
@@ -234,6 +238,7 @@ int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
     SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
     N* node = queue.take();
     if (node == nullptr) return self().queueRanDry();
+    (forward ? forwardExpanded : backwardExpanded)++;
     parent_ = node;
     self().gradeOtherSide(forward);
     const int n = st_.stageBoxCount;

@@ -5,7 +5,8 @@ namespace cw {
 ThreadOneSearch::ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms,
                                  Trace& trace, RunControl& control, NodeStores& stores)
     : control_(control), meet(level, pos, stage, path, trace, control, stores, bidirRanges_),
-      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet, path)) {}
+      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet, path)),
+      full(level, pos, stage, path, trace, control, stores, bidirRanges_, main_->threadOneGiveUp) {}
 
 void ThreadOneSearch::resetRun() {
     main_->resetRun();
@@ -43,6 +44,13 @@ Outcome ThreadOneSearch::meetContinue() {
         meet.meetState = 2;
         return Outcome::Solved;
     }
+}
+
+Outcome ThreadOneSearch::fullSearch() {
+    const int r = full.fullSearch();
+    if (r == StepMet) return Outcome::Solved;
+    if (r == StepStopped) return Outcome::Timeout;
+    return Outcome::Failed;
 }
 
 } // namespace cw

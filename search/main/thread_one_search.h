@@ -1,9 +1,10 @@
 #pragma once
 // Thread one's searches: the goal-by-goal main search first, the meeting search fed from it and
-// run on alone as stage 1, and the full bidirectional search as the last stage (not built yet: it
-// reports failure). The object owns their scratch tables; the engine owns the store.
+// run on alone as stage 1, and the full bidirectional search as the last stage. The object owns
+// their scratch tables; the engine owns the store.
 #include <memory>
 
+#include "search/bidir/full_search.h"
 #include "search/bidir/meeting_search.h"
 #include "search/bidir/path_record.h"
 #include "search/bidir/stage.h"
@@ -30,7 +31,9 @@ class ThreadOneSearch {
     // The meeting search left running by the main search (meetState 1), stepped until it meets
     // (Solved, solution written), runs dry or fills its table (Failed), or is stopped (Timeout).
     Outcome meetContinue();
-    Outcome fullSearch() { return Outcome::Failed; }
+    // The full search over the whole store: Solved (solution written), Timeout (stopped), Failed
+    // (table full, or a queue ran empty: threadOneGiveUp() is then set).
+    Outcome fullSearch();
     int threadOneGiveUp() const { return main_->threadOneGiveUp; }
     // Whether a stage wrote into store one since the run started, so it must be cleared again.
     bool storeTouched() const { return storeTouched_; }
@@ -49,6 +52,9 @@ class ThreadOneSearch {
   private:
     std::unique_ptr<MainSearch> main_;
     bool storeTouched_ = false;
+
+  public:
+    FullSearch full; // shares threadOneGiveUp with the main search
 };
 
 } // namespace cw

@@ -36,6 +36,16 @@ QString withoutTimes(QString text) {
     return text;
 }
 
+// Both solver threads may solve a small level, and whichever reports first gives the solution: the
+// move strings and their counts may differ between two runs too.
+QString withoutSolutions(QString text) {
+    text.replace(QRegularExpression(QStringLiteral(" *\\d+moves *\\d+pushes")),
+                 QStringLiteral(" _moves _pushes"));
+    text.replace(QRegularExpression(QStringLiteral("^\t\t.*\n"), QRegularExpression::MultilineOption),
+                 QString());
+    return withoutTimes(text);
+}
+
 // Batch Start in the options dialog with a result file, the move strings and a level range.
 std::function<void(cwui::OptionsDialog&)> startBatch(const QString& path, const char* from, const char* to,
                                                      bool playAfter) {
@@ -94,7 +104,8 @@ TEST(WindowBatch, WritesTheSameResultFileAsTheCommandLine) {
     ASSERT_EQ(cli.exitCode(), 0);
     const QString ours = readAll(path);
     EXPECT_TRUE(ours.contains(QStringLiteral("# Solved:   3 levels")));
-    EXPECT_EQ(withoutTimes(ours).toStdString(), withoutTimes(readAll(cliPath)).toStdString());
+    EXPECT_EQ(withoutSolutions(ours).toStdString(), withoutSolutions(readAll(cliPath)).toStdString());
+    EXPECT_TRUE(ours.contains(QStringLiteral("\t\t"))) << ours.toStdString(); // the move strings are written
 }
 
 TEST(WindowBatch, CancelWritesTheCancelLineAndTheCanceledBox) {

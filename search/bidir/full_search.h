@@ -1,0 +1,81 @@
+#pragma once
+// The full bidirectional search: thread one's last stage, over the whole of its node store, for up
+// to 64 boxes. It has the meeting search's shape and differs in a few named points: a larger node
+// and table; priorities from a static goal-distance score and a graded count of the other side's
+// boxes per cell; three backward expansions to each forward one; the push tests (the deadlock test
+// of frozen boxes and the large corral test) and no assignment rows; and an empty queue ends it.
+#include <array>
+#include <cstdint>
+
+#include "search/bidir/bidir_core.h"
+#include "search/bidir/subset_corral.h"
+#include "solver/primitives.h"
+
+namespace cw {
+
+constexpr std::uint32_t FullTableSlots = 11'628'667;
+constexpr int FullNodeLimit = 9'700'000;
+constexpr int FullTopScore = 14;
+constexpr int FullBuckets = MaxBoxes * FullTopScore + 1; // 64 boxes on cells of the top score
+constexpr std::size_t FullTableOffset = StoreOneFullSearch;
+constexpr int FullBackwardPerForward = 3;
+static_assert(FullTableOffset + std::size_t{FullTableSlots} * sizeof(FullNode) == StoreOneLargeCorral);
+
+class FullSearch : public BidirCore<FullSearch, FullNode, FullTableSlots, FullNodeLimit, FullBuckets> {
+  public:
+    FullSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
+               Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges,
+               int& threadOneGiveUp);
+
+    // 8 solved (solution written), 9 failed (table full, or a queue ran empty: threadOneGiveUp set),
+    // 10 stopped.
+    int fullSearch();
+    // The set-up alone: the search position of the level's start, the stage copies, both tables
+    // emptied, the scores, and the roots (start, placement ends of the path record, solved position).
+    // False when there is nothing to search.
+    bool setUp();
+    // One expansion of a side: 1 done, 8 met, 9 table full or queue empty, 10 stopped.
+    int fullExpandBackward() { return expand(false); }
+    int fullExpandForward() { return expand(true); }
+    void fullBuildSolution() { buildSolution(); }
+
+    // Per cell, 0..7: the summed step distances from the goals, graded; all 0 when they are equal.
+    void buildGoalDistanceScore();
+    // Grades the tally of one side over boxCellList into tallyScore7 (0..7) and tallyScore14
+    // (0..14); all 0 when every cell has the same count.
+    void scaleTally(const std::array<int, MaxCells>& tally);
+    // The bucket of the node in stageBoxList.
+    int nodePriority(bool forward) const;
+
+    std::array<int, MaxCells> boxCellList{};
+    int boxCellCount = 0;
+    std::array<int, MaxCells> goalDistanceScore{};
+    std::array<int, MaxCells> tallyScore7{};
+    std::array<int, MaxCells> tallyScore14{};
+    LargeCorral& corral() { return corral_; }
+
+  private:
+    friend class BidirCore<FullSearch, FullNode, FullTableSlots, FullNodeLimit, FullBuckets>;
+    void insertPathRoots();
+
+    // The points where this search differs from the meeting search.
+    void gradeOtherSide(bool forward) { scaleTally(forward ? backwardQueue.tally : forwardQueue.tally); }
+    int queueRanDry() {
+        threadOneGiveUp_ = 1;
+        return StepFull;
+    }
+    void loadRow(int, int, bool) {}
+    void restoreRow(int) {}
+    bool pullAccepted(int, int, int, int) { return true; }
+    bool pushAccepted(int i, int from, int to, int player);
+
+    SearchPosition& pos_;
+    RangeLists& ranges_;
+    int& threadOneGiveUp_;
+    LargeCorral corral_;
+    RegionMark rootMark_;
+    Board distance_{};
+    Board walls_{};
+};
+
+} // namespace cw
