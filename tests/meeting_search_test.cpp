@@ -186,6 +186,10 @@ TEST_F(MeetingSearchTest, ThreadOneSolvesLevelsThroughTheMeetingSearch) {
         {rows({"#######", "#@    #", "# $$  #", "# ..  #", "#######"}), cw::SolvedStage::MeetDuringMain},
         {rows({"##########", "#   ##   #", "#@$      #", "#   ##  .#", "##########"}),
          cw::SolvedStage::MeetDuringMain},
+        // One of our random levels (seed 1148) whose goal-by-goal main search gives up.
+        {rows({"########", "##   # #", "#  $*  #", "#   .###", "#  $   #", "##.  #*#", "## # # #", "## #*  #",
+               "#@$.#  #", "########"}),
+         cw::SolvedStage::Meet},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);

@@ -8,6 +8,7 @@
 
 #include "search/bidir/subset_corral.h"
 #include "tests/bidir_fixture.h"
+#include "tests/level_fixture.h"
 
 namespace {
 
@@ -111,6 +112,39 @@ TEST_F(SubsetCorralTest, NoNodeIsStoredPastTheCounterLimit) {
     EXPECT_EQ(small->corralTest(at(3, 1), player()), 0);
     large->subsetStamp = cw::LargeSubset::CounterLimit;
     EXPECT_EQ(large->corralTest(at(3, 1), player()), 0);
+}
+
+// A position drawn in rows whose every free cell may hold a box as far as the push masks go. The
+// box on (4, 4) borders the one-cell corral below it; pushed down it would freeze there, off its
+// goal, so that push is tried and dropped, and pushed right it opens the corral. Every test must
+// leave the subset board as it found it: walls only, with each tried box back where it stood, in
+// the board and in the subset's list alike, or a stray box turns later tests into false deadlocks.
+TEST_F(SubsetCorralTest, TriedBoxGoesBackInTheListAndLeavesNoStrayBox) {
+    auto lv = cwtest::levelFromRows(
+        {"########", "#. #   #", "# *    #", "#  #  ##", "#   $ ##", "#@.# # #", "## ##  #", "########"});
+    cw::StageCopies st;
+    for (int c = 0; c < lv->cellCount; c++) {
+        st.stageBoard[c] = lv->baseBoard[c];
+        st.stagePushMask[c] = st.stageBoard[c] == cw::Blocked ? 0 : 1;
+        if (st.stageBoard[c] == cw::BoxOn) st.stageBoxList[st.stageBoxCount++] = c;
+    }
+    std::vector<std::byte> smallTable(cw::SmallSubset::Slots * sizeof(cw::SmallCorral::Node));
+    cw::SmallCorral corral(*lv, engine->control, st, *ranges);
+    corral.attach(smallTable.data(), 0);
+    corral.setUp();
+    engine->control.startClock();
+    cw::Board reach{};
+    const int player = cw::reachFill(*lv, st.stageBoard.data(), reach.data(), lv->startPlayer);
+    auto boxesLeft = [&] {
+        int n = 0;
+        for (int c = 0; c < lv->cellCount; c++) n += corral.subsetBoard()[c] == cw::BoxOn ? 1 : 0;
+        return n;
+    };
+    for (int round = 0; round < 2; round++) {
+        EXPECT_EQ(corral.corralTest(cwtest::at(*lv, 2, 2), player), 0);
+        EXPECT_EQ(corral.corralTest(cwtest::at(*lv, 4, 4), player), 0);
+        EXPECT_EQ(boxesLeft(), 0);
+    }
 }
 
 } // namespace
