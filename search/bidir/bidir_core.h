@@ -397,6 +397,7 @@ void BidirCore<S, N, Sl, L, B>::replayChain(N* root, bool stepsByTarget) {
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
 void BidirCore<S, N, Sl, L, B>::buildSolution() {
+    publishNodeCount(); // exact once the search has met
     const bool joined = parent_ != nullptr;
     N* root = joined ? joinAtMeeting() : slot_;
     // The trace starts again exactly as at the start of the run.
