@@ -1,9 +1,11 @@
-# Thin wrapper over CMake: `make run` builds Release and runs the main job, `make test` runs every test.
+# Thin wrapper over CMake: `make run` builds Release and runs the main job, `make test` runs every test,
+# `make install PREFIX=...` installs the programs, the desktop entry, the icon and the man page.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all build run test sanitize clean bench
+.PHONY: all build run test sanitize install clean bench
 
 all: build
 
@@ -16,11 +18,22 @@ build: $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/cratewise batch --sample -t 60
 
-test: build
+# Configures again first, so GoogleTest installed since the last build is found.
+test: $(BUILD)/CMakeCache.txt
+	@cmake -S . -B $(BUILD) >/dev/null
+	@if ! grep -q '^CRATEWISE_TESTS:INTERNAL=ON' $(BUILD)/CMakeCache.txt; then \
+	  echo "make test: GoogleTest is not installed, so the tests were left out of the build."; \
+	  echo "Install it with: sudo apt-get install libgtest-dev   and run make test again."; \
+	  exit 1; \
+	fi
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCRATEWISE_SANITIZE=ON"
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf build build-asan
