@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all build run test sanitize install clean bench
+.PHONY: all build run test sanitize tsan install clean bench
 
 all: build
 
@@ -32,8 +32,17 @@ test: $(BUILD)/CMakeCache.txt
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCRATEWISE_SANITIZE=ON"
 
+# The threads' shared words and the live position under ThreadSanitizer: the driver, the live position
+# and the window tests, which run real solves while the window's timer reads the position.
+TSAN_TESTS = driver_test live_position_test gui_window_test gui_desktop_test
+tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCRATEWISE_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target cratewise cratewise-gui $(TSAN_TESTS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/ui/tests/tsan.supp" \
+	  ctest --output-on-failure -j $(JOBS) -R '^(DriverTest|LivePosition|gui\.(Window|TextDialog|Desktop|Keys|FittedTiles|BoardScale))'
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan
