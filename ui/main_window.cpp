@@ -444,7 +444,11 @@ void MainWindow::sampleCommand() {
 
 void MainWindow::textCommand() {
     TextDialog dialog(TextDialog::PasteMode, this);
-    if (dialogs_.runText(dialog) != QDialog::Accepted || !dialog.pasted()) return;
+    if (dialogs_.runText(dialog) != QDialog::Accepted) return;
+    if (!dialog.pasted()) {
+        setReason(QStringLiteral("nothing was pasted: the text is empty"));
+        return;
+    }
     const cw::BlockSurvey survey = cw::surveyBlocks(dialog.pastedText());
     const QString what = QStringLiteral("the pasted text");
     // A paste without a level would only throw the loaded set away.

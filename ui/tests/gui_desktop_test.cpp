@@ -324,6 +324,11 @@ TEST_F(DesktopTest, PastedBlocksThatAreNotLevelsAreCountedWithTheFirstReason) {
 }
 
 TEST_F(DesktopTest, PasteWithoutALevelKeepsTheEarlierSet) {
+    dialogs_.textScript = [](cwui::TextDialog& dialog) { dialog.okPressed(); }; // OK on an empty field
+    window_.textCommand();
+    dialogs_.textScript = nullptr;
+    EXPECT_EQ(window_.statusText(1014), QStringLiteral("Levels are not loaded."));
+    EXPECT_EQ(window_.reasonText(), QStringLiteral("nothing was pasted: the text is empty"));
     paste("just a title\n");
     EXPECT_EQ(window_.statusText(1014), QStringLiteral("Load Error!!"));
     EXPECT_EQ(window_.reasonText(),
