@@ -16,7 +16,7 @@ build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/cratewise batch --sample -t 60
+	$(BUILD)/cratewise batch --sample -t 60
 
 # Configures again first, so GoogleTest installed since the last build is found.
 test: $(BUILD)/CMakeCache.txt

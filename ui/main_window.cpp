@@ -89,24 +89,25 @@ QString noLevelIn(const cw::BlockSurvey& survey, const QString& what) {
 struct ShortcutRow {
     const char* keys;
     const char* tip; // the button's tooltip, before the keys
-    int control;     // the button, or -1: always available
-    int button;      // button id for the tooltip when control is -1 (LookIn has none), else 0
+    int control;     // the button it presses, or one of the two keys below, always available
 };
+constexpr int HelpKey = -1;
+constexpr int QuitKey = -2;
 constexpr ShortcutRow ShortcutRows[] = {
-    {"Ctrl+R", "Load the built-in sample set", CtlSample, 0},
-    {"Ctrl+T", "Paste levels as text", CtlText, 0},
-    {"Ctrl+O", "Load a level file", CtlFile, 0},
-    {"Ctrl+Shift+O", "Load a folder of numbered level files", CtlFolder, 0},
-    {"PgUp", "Previous level", CtlPrev, 0},
-    {"PgDown", "Next level", CtlNext, 0},
-    {"F5", "Solve the level, or cancel the run", CtlSolve, 0},
-    {"Home", "Back to the start of the solution", CtlTop, 0},
-    {"Left", "One step back", CtlStepBack, 0},
-    {"Space", "Play the solution, or pause it", CtlPlay, 0},
-    {"Right", "One step forward", CtlStepForward, 0},
-    {"Ctrl+,", "Options, time limit and batch; cancels a batch", CtlOption, 0},
-    {"F1", "Help", -1, 0},
-    {"Ctrl+Q", "Quit", -1, 0},
+    {"Ctrl+R", "Load the built-in sample set", CtlSample},
+    {"Ctrl+T", "Paste levels as text", CtlText},
+    {"Ctrl+O", "Load a level file", CtlFile},
+    {"Ctrl+Shift+O", "Load a folder of numbered level files", CtlFolder},
+    {"PgUp", "Previous level", CtlPrev},
+    {"PgDown", "Next level", CtlNext},
+    {"F5", "Solve the level, or cancel the run", CtlSolve},
+    {"Home", "Back to the start of the solution", CtlTop},
+    {"Left", "One step back", CtlStepBack},
+    {"Space", "Play the solution, or pause it", CtlPlay},
+    {"Right", "One step forward", CtlStepForward},
+    {"Ctrl+,", "Options, time limit and batch; cancels a batch", CtlOption},
+    {"F1", "Help", HelpKey},
+    {"Ctrl+Q", "Quit", QuitKey},
 };
 
 } // namespace
@@ -128,7 +129,7 @@ QString MainWindow::helpText() {
         "  Canceled: you pressed Cancel.\n"
         "\nLevel states\n"
         "  Irregular: the map is open at a side, or boxes and goals differ in number.\n"
-        "  Impossible: a box can never be pushed off a dead place, or a goal can never be reached.\n"
+        "  Impossible: a box that can never be pushed stands off a goal, or no box can reach a goal.\n"
         "  Size Over / Boxes Over: more than 50 x 50 cells or 64 movable boxes.\n"
         "The line under the progress bars says why a level or a load was refused.");
     return text;
@@ -349,12 +350,14 @@ void MainWindow::buildShortcuts() {
         addAction(action);
         actions_.push_back(action);
         const int control = row.control;
-        const std::string keyName = row.keys;
-        connect(action, &QAction::triggered, this, [this, control, keyName] {
-            if (keyName == "F1") return helpCommand();
-            if (keyName == "Ctrl+Q") return static_cast<void>(close());
-            if (!controls_[static_cast<std::size_t>(control)]->isEnabled()) return;
-            controls_[static_cast<std::size_t>(control)]->click();
+        connect(action, &QAction::triggered, this, [this, control] {
+            if (control == HelpKey) {
+                helpCommand();
+            } else if (control == QuitKey) {
+                close();
+            } else if (QPushButton* b = controls_[static_cast<std::size_t>(control)]; b->isEnabled()) {
+                b->click();
+            }
         });
         if (control >= 0) {
             QPushButton* button = controls_[static_cast<std::size_t>(control)];
