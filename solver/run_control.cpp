@@ -1,5 +1,6 @@
 #include "solver/run_control.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace cw {
@@ -7,6 +8,11 @@ namespace cw {
 std::int64_t nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::uint64_t LivePosition::nextSerial() {
+    static std::atomic<std::uint64_t> serial{0};
+    return serial.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 } // namespace cw

@@ -123,10 +123,11 @@ void PrintTo(const RunCase& c, std::ostream* os) {
 
 class ThreadTwoChoice : public ::testing::TestWithParam<RunCase> {};
 
-// Thread one never solves yet, so every solution here is thread two's.
+// Thread two alone, so that the solution here is always its own.
 TEST_P(ThreadTwoChoice, SolvesWithTheSolverTheGoalRoomsCallFor) {
     const RunCase& c = GetParam();
     auto engine = std::make_unique<cw::Engine>();
+    engine->solverChoice = cw::SolverChoice::Two;
     const std::string level = text(c.level);
     ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
     engine->control.timeLimitSec = 30;
