@@ -8,7 +8,7 @@ namespace cw {
 
 MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
                        RunControl& control, NodeStores& stores, MeetingSeam& meet)
-    : lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores), meet_(meet),
+    : lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), meet_(meet),
       placeCorral_(level, control, true), probeCorral_(level, control, false) {
     std::byte* store = stores.nodeStoreOne();
     placeTable_.attach(store, PlaceTableOffset, PlaceTableSize, 0);

@@ -194,7 +194,6 @@ class MainSearch {
     const GoalRooms& rooms_;
     Trace& trace_;
     RunControl& control_;
-    NodeStores& stores_;
     MeetingSeam& meet_;
     RangeLists ranges_;
     // The goal rooms of the level the goal-order search works on: the run's rooms at first, then
