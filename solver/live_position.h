@@ -27,6 +27,8 @@ class LivePosition {
     // Front end: asks for the next expanded position.
     void request() { wanted_.store(true, std::memory_order_relaxed); }
 
+    // Search: whether a position is asked for (one relaxed load), for a search that must build it.
+    bool wanted() const { return wanted_.load(std::memory_order_relaxed); }
     // Search: publishes the position when one was asked for. Cheap when not.
     template <typename Cell> void offer(const Cell* boxes, int count, int player) {
         if (wanted_.load(std::memory_order_relaxed)) [[unlikely]]

@@ -50,8 +50,8 @@ struct RunControl {
     std::atomic<int> skippedCount{0};
 
     // The positions the two threads are expanding, copied only when a front end asks (its progress
-    // timer). Thread one's stages call threadOneLive.offer(boxes, count, player) once per expanded
-    // position, as thread two's bidirectional solver calls threadTwoLive.offer.
+    // timer). Thread one's placement search publishes once per expanded node, thread two's
+    // bidirectional solver once per expansion; each checks its request with one relaxed load.
     LivePosition threadOneLive;
     LivePosition threadTwoLive;
     // Asks both threads for their next position; newestLive() gives the newer of the two published.

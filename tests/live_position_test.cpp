@@ -69,8 +69,12 @@ constexpr const char* SlowLevel = "######################\n"
                                   "#                    #\n"
                                   "######################\n";
 
-TEST(LivePosition, ThreadTwoPublishesWhileItSearches) {
+// Each thread alone: what it publishes is a whole position of the level, and it changes as it goes.
+class LiveWhileSearching : public ::testing::TestWithParam<cw::SolverChoice> {};
+
+TEST_P(LiveWhileSearching, TheSearchingThreadPublishesWholePositions) {
     cw::Engine engine;
+    engine.solverChoice = GetParam();
     ASSERT_TRUE(engine.storesReady());
     cw::LevelSet set(engine.level, std::string());
     ASSERT_TRUE(set.loadPasted(SlowLevel));
@@ -104,11 +108,18 @@ TEST(LivePosition, ThreadTwoPublishesWhileItSearches) {
     const bool stillRunning = !done.load();
     engine.cancel();
     worker.join();
-    EXPECT_TRUE(stillRunning) << "the level was meant to keep thread two busy";
+    EXPECT_TRUE(stillRunning) << "the level was meant to keep the thread busy";
     EXPECT_GE(seen.size(), 4u);
     EXPECT_EQ(outcome, cw::Outcome::Cancel);
     engine.clearRun();
     EXPECT_EQ(engine.control.newestLive().serial, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, LiveWhileSearching,
+                         ::testing::Values(cw::SolverChoice::Two, cw::SolverChoice::One),
+                         [](const ::testing::TestParamInfo<cw::SolverChoice>& info) {
+                             return std::string(info.param == cw::SolverChoice::One ? "threadOne"
+                                                                                    : "threadTwo");
+                         });
 
 } // namespace
