@@ -30,6 +30,8 @@ void Engine::clearRun() {
     control.orderNodeCount.store(0);
     control.placeNodeCount.store(0);
     control.meetNodeCount.store(0);
+    control.threadOneLive.clear();
+    control.threadTwoLive.clear();
     trace.clearText();
 }
 
@@ -39,6 +41,8 @@ Outcome Engine::solveLevel() {
     control.stopRequest.store(control.cancelHeld.load() ? StopRequest::Cancel : StopRequest::None);
     control.runSeconds.store(0);
     control.twoNodeCount.store(0);
+    control.threadOneLive.clear(); // no position of an earlier run is drawn as this one's
+    control.threadTwoLive.clear();
     Outcome result = level.levelStatus;
     if (result == Outcome::Ready) result = prepareRun();
     if (result == Outcome::Ready) {

@@ -71,6 +71,7 @@ bool LevelSet::loadFile(const std::string& path) {
 }
 
 bool LevelSet::loadFolder(const std::string& folder) {
+    loadError_.clear(); // an earlier load's reason is not this one's
     return openFolder(folder) == 1;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory>
+#include <string>
 
 #include "solver/flood.h"
 
@@ -138,6 +140,12 @@ template <typename Open> void flood(const Level& level, int start, Board& mark, 
         });
 }
 
+// The first reason found stands; the verdict itself is decided by the caller.
+void giveReason(Level& level, VerdictReason reason, int cell = -1) {
+    level.verdictReason = reason;
+    level.reasonCell = cell;
+}
+
 // Fixes the box on cell as a wall and clears its goal.
 void fixBox(Level& level, int cell) {
     level.baseBoard[cell] = Blocked;
@@ -171,6 +179,7 @@ Outcome fixUnpushableBoxes(Level& level) {
         if (level.goalMap[cell]) {
             fixBox(level, cell);
         } else {
+            if (result == Outcome::Ready) giveReason(level, VerdictReason::BoxFrozenOffGoal, cell);
             result = Outcome::Impossible;
         }
     }
@@ -204,6 +213,8 @@ Outcome fixUnreachableGoals(Level& level) {
         if (level.baseBoard[cell] == BoxOn) {
             fixBox(level, cell);
         } else {
+            if (result == Outcome::Ready && level.verdictReason == VerdictReason::Fine)
+                giveReason(level, VerdictReason::GoalOutOfReach, cell);
             result = Outcome::Impossible;
         }
     }
@@ -240,7 +251,10 @@ bool closeAndMarkOutside(Level& level) {
         if (!reach[cell]) continue;
         const int row = cell / w;
         const int col = cell % w;
-        if (row == 0 || row == h - 1 || col == 0 || col == w - 1) return false;
+        if (row == 0 || row == h - 1 || col == 0 || col == w - 1) {
+            giveReason(level, VerdictReason::OpenSide, cell);
+            return false;
+        }
     }
     for (int cell = 0; cell < level.cellCount; ++cell) {
         if (reach[cell] || (level.levelCells[cell] & CellWall)) continue;
@@ -266,6 +280,7 @@ bool isMapLine(const char* line, int len) {
 }
 
 Outcome fixFrozenBoxes(Level& level) {
+    giveReason(level, VerdictReason::Fine);
     const Outcome pushable = fixUnpushableBoxes(level);
     const Outcome reachable = fixUnreachableGoals(level);
     return pushable == Outcome::Ready && reachable == Outcome::Ready ? Outcome::Ready : Outcome::Impossible;
@@ -281,22 +296,78 @@ Outcome parseLevel(Level& level, char* text, int mode) {
     level.boardHeight = counts.rows;
     level.levelBoxCount = counts.boxes;
     level.levelStartsSolved = counts.startsSolved;
+    level.levelGoalCount = counts.goals;
+    giveReason(level, VerdictReason::Fine);
 
-    if (counts.rows < 3 || counts.width < 3 || counts.boxes == 0 || counts.goals == 0 ||
-        counts.players != 1) {
+    const VerdictReason notALevel = counts.rows < 3       ? VerdictReason::TooFewRows
+                                    : counts.width < 3    ? VerdictReason::TooNarrow
+                                    : counts.boxes == 0   ? VerdictReason::NoBox
+                                    : counts.goals == 0   ? VerdictReason::NoGoal
+                                    : counts.players == 0 ? VerdictReason::NoPlayer
+                                    : counts.players > 1  ? VerdictReason::TwoPlayers
+                                                          : VerdictReason::Fine;
+    if (notALevel != VerdictReason::Fine) {
+        giveReason(level, notALevel);
         return Outcome::NoLevel;
     }
     if (mode == ParseCheck) return Outcome::Ready;
-    if (counts.rows > MaxHeight || counts.width > MaxWidth) return Outcome::SizeOver;
+    if (counts.rows > MaxHeight || counts.width > MaxWidth) {
+        giveReason(level, VerdictReason::TooLarge);
+        return Outcome::SizeOver;
+    }
 
     loadBoard(level, grid, counts.width, counts.rows, counts.boxes);
     const Outcome frozen = fixFrozenBoxes(level);
+    const VerdictReason frozenReason = level.verdictReason;
+    const int frozenCell = level.reasonCell;
     if (!closeAndMarkOutside(level)) return Outcome::Irregular;
-    if (counts.goals != counts.boxes) return Outcome::Irregular;
-    if (frozen != Outcome::Ready) return Outcome::Impossible;
-    if (level.movableBoxCount > MaxBoxes) return Outcome::BoxesOver;
+    if (counts.goals != counts.boxes) {
+        giveReason(level, VerdictReason::CountMismatch);
+        return Outcome::Irregular;
+    }
+    if (frozen != Outcome::Ready) {
+        giveReason(level, frozenReason, frozenCell);
+        return Outcome::Impossible;
+    }
+    if (level.movableBoxCount > MaxBoxes) {
+        giveReason(level, VerdictReason::TooManyBoxes);
+        return Outcome::BoxesOver;
+    }
     assert(edgeCellsBlocked(level));
     return Outcome::Ready;
+}
+
+BlockSurvey surveyBlocks(std::string_view text) {
+    BlockSurvey survey;
+    auto level = std::make_unique<Level>();
+    // A vertical tab anywhere makes CR and LF each end a line, as for the level finders.
+    const bool vt = text.find('\v') != std::string_view::npos;
+    std::string block;
+    auto endBlock = [&] {
+        if (block.empty()) return;
+        if (parseLevel(*level, block.data(), ParseCheck) == Outcome::Ready) {
+            ++survey.levels;
+        } else if (survey.dropped++ == 0) {
+            survey.firstReason = level->verdictReason;
+        }
+        block.clear();
+    };
+    std::size_t p = 0;
+    while (p < text.size()) {
+        std::size_t e = p;
+        while (e < text.size() && text[e] != '\0' && !isLineBreak(text[e])) ++e;
+        const std::string_view line = text.substr(p, e - p);
+        if (isMapLine(line.data(), static_cast<int>(line.size()))) {
+            block.append(line);
+            block += '\n';
+        } else {
+            endBlock();
+        }
+        if (e >= text.size() || text[e] == '\0') break;
+        p = e + ((!vt && text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ? 2 : 1);
+    }
+    endBlock();
+    return survey;
 }
 
 } // namespace cw

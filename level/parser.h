@@ -1,6 +1,8 @@
 #pragma once
 // Level text format and parser: finds the level starting at a place in a text, checks it and,
 // in full mode, loads it into the level tables.
+#include <string_view>
+
 #include "solver/board.h"
 
 namespace cw {
@@ -30,7 +32,18 @@ inline bool isLineBreak(char c) {
 // levelStartsSolved. Full mode returns 0 or a verdict 1 ready, 4 size over, 5 boxes over,
 // 6 irregular, 7 impossible, and loads the board tables (not for 0 or 4). Both modes clear
 // goalRoomPacked. The text is unchanged on return; nothing is read past its terminator.
+// Every parse also says why in level.verdictReason (with reasonCell where a cell is to blame),
+// which never changes the verdict.
 Outcome parseLevel(Level& level, char* text, int mode);
+
+// The blocks of map lines of a text, as the level finders see them: how many are levels and how many
+// are dropped, with the first dropped block's reason (what a front end tells about a paste).
+struct BlockSurvey {
+    int levels = 0;
+    int dropped = 0;
+    VerdictReason firstReason = VerdictReason::Fine;
+};
+BlockSurvey surveyBlocks(std::string_view text);
 
 // Fixes boxes that can never move while standing on goals (they become walls) and finds boxes or
 // goals that make the level impossible. Returns 1, or 7 when the level cannot be solved. Needs the

@@ -45,6 +45,11 @@ struct Level {
     int movableBoxCount = 0;
     int levelStartsSolved = 0;
     Outcome levelStatus = Outcome::NoLevel;
+    // Why the last parse gave its verdict, with the cell it concerns (-1 for none) and the counts it
+    // read; written by every parse, in either mode.
+    VerdictReason verdictReason = VerdictReason::Fine;
+    int reasonCell = -1;
+    int levelGoalCount = 0;
 
     // Cleared by every parse, only ever set by the goal-room scan.
     int goalRoomPacked = 0;

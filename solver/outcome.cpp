@@ -35,6 +35,38 @@ const OutcomeRow& row(Outcome o) {
 
 } // namespace
 
+const char* reasonText(VerdictReason reason) {
+    switch (reason) {
+    case VerdictReason::Fine:
+        return "";
+    case VerdictReason::TooFewRows:
+        return "fewer than 3 rows";
+    case VerdictReason::TooNarrow:
+        return "narrower than 3 columns";
+    case VerdictReason::NoBox:
+        return "no box";
+    case VerdictReason::NoGoal:
+        return "no goal";
+    case VerdictReason::NoPlayer:
+        return "no player";
+    case VerdictReason::TwoPlayers:
+        return "two players";
+    case VerdictReason::TooLarge:
+        return "larger than 50 x 50 cells";
+    case VerdictReason::TooManyBoxes:
+        return "more than 64 movable boxes";
+    case VerdictReason::OpenSide:
+        return "an open side: the player can walk to the edge of the map";
+    case VerdictReason::CountMismatch:
+        return "the numbers of boxes and goals differ";
+    case VerdictReason::BoxFrozenOffGoal:
+        return "a box that can never be pushed stands off a goal";
+    case VerdictReason::GoalOutOfReach:
+        return "no box can ever be pushed onto one of the goals";
+    }
+    return "";
+}
+
 Tally tallyOf(Outcome o) {
     return row(o).tally;
 }

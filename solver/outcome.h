@@ -19,6 +19,27 @@ enum class Outcome : int {
     TraceMiss = 11, // the move string did not pass the replay check
 };
 
+// Why the parser gave its verdict, for the front ends to say in plain words. It never changes a
+// verdict; Fine for a level that is ready.
+enum class VerdictReason : int {
+    Fine = 0,
+    TooFewRows,       // not a level: fewer than 3 map lines
+    TooNarrow,        // not a level: narrower than 3 columns
+    NoBox,            // not a level
+    NoGoal,           // not a level
+    NoPlayer,         // not a level
+    TwoPlayers,       // not a level: more than one player
+    TooLarge,         // size over
+    TooManyBoxes,     // boxes over
+    OpenSide,         // irregular: the player reaches the board's edge
+    CountMismatch,    // irregular: boxes and goals differ in number
+    BoxFrozenOffGoal, // impossible: a box that can never be pushed stands off a goal
+    GoalOutOfReach,   // impossible: no box can ever be pushed onto a goal
+};
+
+// The reason in plain words, e.g. "no goal" or "a box that can never move stands off a goal".
+const char* reasonText(VerdictReason reason);
+
 constexpr int code(Outcome o) {
     return static_cast<int>(o);
 }

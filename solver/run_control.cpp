@@ -1,5 +1,6 @@
 #include "solver/run_control.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace cw {
@@ -23,6 +24,11 @@ const char* stageName(SolvedStage stage) {
         break;
     }
     return "";
+}
+
+std::uint64_t LivePosition::nextSerial() {
+    static std::atomic<std::uint64_t> serial{0};
+    return serial.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 } // namespace cw

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "solver/live_position.h"
 #include "solver/outcome.h"
 
 namespace cw {
@@ -59,6 +60,18 @@ struct RunControl {
     std::atomic<int> solvedCount{0};
     std::atomic<int> failedCount{0};
     std::atomic<int> skippedCount{0};
+
+    // The positions the two threads are expanding, copied only when a front end asks (its progress
+    // timer). Thread one's placement search publishes once per expanded node, thread two's
+    // bidirectional solver once per expansion; each checks its request with one relaxed load.
+    LivePosition threadOneLive;
+    LivePosition threadTwoLive;
+    // Asks both threads for their next position; newestLive() gives the newer of the two published.
+    void requestLive() {
+        threadOneLive.request();
+        threadTwoLive.request();
+    }
+    LiveSnapshot newestLive() const { return newest(threadOneLive.read(), threadTwoLive.read()); }
 
     // Starts the run's clock: the deadline lies timeLimitSec seconds ahead.
     void startClock() {

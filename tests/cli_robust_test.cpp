@@ -11,12 +11,6 @@
 
 #include "tests/test_levels.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define CRATEWISE_SANITIZED 1
-#else
-#define CRATEWISE_SANITIZED 0
-#endif
-
 namespace {
 
 const std::string oneBox = cwtest::rows({"#####", "#@$.#", "#####"});
@@ -31,7 +25,7 @@ cwtest::CliResult limited(int kib, const std::string& args) {
 }
 
 TEST(CliRobust, StoresThatCannotBeMappedAreSaidAndLevelsStillList) {
-    if (CRATEWISE_SANITIZED) GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
+    if (cwtest::Sanitized) GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
     const cwtest::ScratchDir dir;
     std::ofstream(dir.file("one.txt")) << oneBox;
     // 1 GiB: enough for the program, far too little for its 3.5 GB of node stores.

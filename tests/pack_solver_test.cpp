@@ -123,7 +123,7 @@ void PrintTo(const RunCase& c, std::ostream* os) {
 
 class ThreadTwoChoice : public ::testing::TestWithParam<RunCase> {};
 
-// Thread two alone, so that every solution here is its own.
+// Thread two alone, so that the solution here is always its own.
 TEST_P(ThreadTwoChoice, SolvesWithTheSolverTheGoalRoomsCallFor) {
     const RunCase& c = GetParam();
     auto engine = std::make_unique<cw::Engine>();

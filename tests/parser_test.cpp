@@ -376,3 +376,66 @@ TEST(Parser, MapLineTest) {
 }
 
 } // namespace
+
+namespace {
+
+// The reason beside each verdict, and the verdict itself unchanged by it.
+TEST(ParserReasons, EveryVerdictSaysWhy) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int mode;
+        int verdict;
+        cw::VerdictReason reason;
+        int cell; // -1 when no cell is named
+    } cases[] = {
+        {"ready", "#####\n#@$.#\n#####\n", cw::ParseFull, 1, cw::VerdictReason::Fine, -1},
+        {"two rows", "#####\n#@$.#\n", cw::ParseFull, 0, cw::VerdictReason::TooFewRows, -1},
+        {"no box", "#####\n#@ .#\n#####\n", cw::ParseCheck, 0, cw::VerdictReason::NoBox, -1},
+        {"no goal", "#####\n#@$ #\n#####\n", cw::ParseFull, 0, cw::VerdictReason::NoGoal, -1},
+        {"no player", "#####\n# $.#\n#####\n", cw::ParseFull, 0, cw::VerdictReason::NoPlayer, -1},
+        {"two players", "######\n#@$.@#\n######\n", cw::ParseCheck, 0, cw::VerdictReason::TwoPlayers, -1},
+        {"size over", room(51, 5), cw::ParseFull, 4, cw::VerdictReason::TooLarge, -1},
+        {"open side", "#####\n#@$. \n#####\n", cw::ParseFull, 6, cw::VerdictReason::OpenSide, 9},
+        {"count mismatch", "######\n#@$..#\n######\n", cw::ParseFull, 6, cw::VerdictReason::CountMismatch,
+         -1},
+        {"frozen off goal", "#####\n#$ .#\n#@  #\n#####\n", cw::ParseFull, 7,
+         cw::VerdictReason::BoxFrozenOffGoal, 6},
+        {"goal out of reach", "#######\n###.###\n#  $ @#\n#######\n", cw::ParseFull, 7,
+         cw::VerdictReason::GoalOutOfReach, 10},
+    };
+    for (const auto& c : cases) {
+        cw::Level level;
+        EXPECT_EQ(parse(level, c.text, c.mode), c.verdict) << c.name;
+        EXPECT_EQ(level.verdictReason, c.reason) << c.name;
+        if (c.cell >= 0) {
+            EXPECT_EQ(level.reasonCell, c.cell) << c.name;
+        }
+        EXPECT_EQ(std::string(cw::reasonText(c.reason)).empty(), c.reason == cw::VerdictReason::Fine)
+            << c.name;
+    }
+}
+
+TEST(ParserReasons, SurveyCountsLevelsAndDroppedBlocks) {
+    struct Case {
+        std::string text;
+        int levels, dropped;
+        cw::VerdictReason first;
+    } cases[] = {
+        {"Title\n#####\n#@$.#\n#####\n\n#####\n#@$ #\n#####\n\n#####\n#@@.#\n#$  #\n#####\n", 1, 2,
+         cw::VerdictReason::NoGoal},
+        {"#####\r\n#@$.#\r\n#####\r\n", 1, 0, cw::VerdictReason::Fine},
+        {"#####\v#@$.#\r\n#####\n", 0, 2,
+         cw::VerdictReason::TooFewRows}, // a vertical tab: CR LF is two breaks
+        {"no map line at all\n", 0, 0, cw::VerdictReason::Fine},
+        {"", 0, 0, cw::VerdictReason::Fine},
+    };
+    for (const auto& c : cases) {
+        const cw::BlockSurvey s = cw::surveyBlocks(c.text);
+        EXPECT_EQ(s.levels, c.levels) << c.text;
+        EXPECT_EQ(s.dropped, c.dropped) << c.text;
+        EXPECT_EQ(s.firstReason, c.first) << c.text;
+    }
+}
+
+} // namespace

@@ -21,6 +21,13 @@ inline void PrintTo(Outcome o, std::ostream* os) {
 
 namespace cwtest {
 
+// Whether this build runs under a sanitizer, which makes processes slow to start and to end.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool Sanitized = true;
+#else
+constexpr bool Sanitized = false;
+#endif
+
 // Joins rows with LF, each row ended by LF.
 std::string rows(std::initializer_list<const char*> lines);
 

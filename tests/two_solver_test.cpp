@@ -195,7 +195,7 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
         for (const char* line : c.level) text += std::string(line) + "\n";
         ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
         engine->control.timeLimitSec = 10;
-        engine->solverChoice = cw::SolverChoice::Two; // thread one would race it to these
+        engine->solverChoice = cw::SolverChoice::Two; // thread one would race it for these easy ones
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << text;
         EXPECT_EQ(engine->control.solvedBy.load(), 3);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ui/colors.h"
@@ -59,35 +60,52 @@ QString printed(const char* format, int value) {
     return QString::fromLatin1(text);
 }
 
+QRect sheetTile(QPoint tile, int size) {
+    return QRect(tile.x() * size, tile.y() * size, size, size);
+}
+
+// Display code of a cell at the start: the level's own, with goals the player never reaches kept.
+int startCode(const cw::Level& lv, std::size_t at) {
+    const int code = lv.levelCells[at];
+    return code == cw::CellOutside && lv.goalMap[at] != 0 ? DisplayLostGoal : code;
+}
+
 } // namespace
 
-Offsets viewportOffsets(int width, int height, int column, int row) {
-    Offsets o{(ViewColumns - width) / 2, (ViewRows - height) / 2};
-    if (width > ViewColumns) {
-        if (column <= 15)
+int fittedTileSize(QSize view, int width, int height) {
+    int tile = std::min(view.width() / ViewColumns, view.height() / ViewRows); // the view's zoom of 24
+    if (width > 0) tile = std::min(tile, view.width() / width);
+    if (height > 0) tile = std::min(tile, view.height() / height);
+    return std::max(tile, MinTileSize);
+}
+
+Offsets viewportOffsets(int width, int height, int column, int row, int columns, int rows) {
+    Offsets o{(columns - width) / 2, (rows - height) / 2};
+    if (width > columns) {
+        if (column <= columns / 2 - 1)
             o.column = 0;
-        else if (width - column < 16)
-            o.column = ViewColumns - width;
+        else if (width - column < columns / 2)
+            o.column = columns - width;
     }
-    if (height > ViewRows) {
-        if (row <= 9)
+    if (height > rows) {
+        if (row <= rows / 2 - 1)
             o.row = 0;
-        else if (height - row < 10)
-            o.row = ViewRows - height;
+        else if (height - row < rows / 2)
+            o.row = rows - height;
     }
     return o;
 }
 
-Offsets scrollOneCell(Offsets o, int width, int height, int column, int row, int dir) {
+Offsets scrollOneCell(Offsets o, int width, int height, int column, int row, int dir, int columns, int rows) {
     switch (dir) {
     case 0:
         if (o.row < 0 && o.row + row < 5) o.row++;
         break;
     case 1:
-        if (width + o.column > ViewColumns && o.column + column > 27) o.column--;
+        if (width + o.column > columns && o.column + column > columns - 5) o.column--;
         break;
     case 2:
-        if (o.row + height > ViewRows && o.row + row > 15) o.row--;
+        if (o.row + height > rows && o.row + row > rows - 5) o.row--;
         break;
     case 3:
         if (o.column < 0 && o.column + column < 5) o.column++;
@@ -104,6 +122,7 @@ QPoint tileFor(int code, int facing) {
     case 0:
         return {0, 0};
     case 1:
+    case DisplayLostGoal:
         return {1, 0};
     case 2:
         return {4, 1};
@@ -143,34 +162,87 @@ int facingOfLetter(char letter) {
     }
 }
 
-BoardView::BoardView(QImage tiles)
-    : tiles_(std::move(tiles)), buffer_(BufferWidth, BufferHeight, QImage::Format_RGB32) {
+BoardView::BoardView(QImage tiles, QImage largeTiles)
+    : tiles_(std::move(tiles)), largeTiles_(std::move(largeTiles)),
+      buffer_(BufferWidth, BufferHeight, QImage::Format_RGB32) {
     buffer_.fill(Qt::black);
+}
+
+void BoardView::setViewSize(QSize logical, qreal devicePixelRatio) {
+    logical = logical.expandedTo(QSize(1, 1));
+    if (devicePixelRatio <= 0) devicePixelRatio = 1.0;
+    if (logical == view_ && devicePixelRatio == ratio_) return;
+    view_ = logical;
+    ratio_ = devicePixelRatio;
+    const QSize device(static_cast<int>(view_.width() * ratio_), static_cast<int>(view_.height() * ratio_));
+    buffer_ = QImage(device, QImage::Format_RGB32);
+    buffer_.setDevicePixelRatio(ratio_);
+    buffer_.fill(Qt::black);
+    if (shown_ == Shown::Board) {
+        fitBoard(boardWidth_, boardHeight_);
+        centreOnPlayer();
+        drawBoard(facing_);
+        finish();
+    } else if (shown_ != Shown::Nothing) {
+        drawPicture(shown_);
+    }
+}
+
+QPoint BoardView::cellOrigin(int column, int row) const {
+    return gridOrigin_ + QPoint(column * deviceTile_, row * deviceTile_);
+}
+
+// The sheet whose tiles are deviceTile pixels: the 24-pixel one as it is, others scaled from the
+// large sheet (scaling down keeps edges sharp where scaling the small one up would blur them).
+const QImage& BoardView::sheetFor(int deviceTile) {
+    if (deviceTile == TileSize || (tiles_.isNull() && largeTiles_.isNull())) return tiles_;
+    auto found = scaled_.find(deviceTile);
+    if (found == scaled_.end()) {
+        const QImage& from = largeTiles_.isNull() ? tiles_ : largeTiles_;
+        found = scaled_
+                    .emplace(deviceTile, from.scaled(6 * deviceTile, 3 * deviceTile, Qt::IgnoreAspectRatio,
+                                                     Qt::SmoothTransformation))
+                    .first;
+    }
+    return found->second;
 }
 
 void BoardView::finish() {
     if (drawn_) drawn_();
 }
 
-void BoardView::drawTile(QPainter& p, int viewColumn, int viewRow, QPoint tile) {
-    p.drawImage(QPoint(viewColumn * TileSize, viewRow * TileSize), tiles_,
-                QRect(tile.x() * TileSize, tile.y() * TileSize, TileSize, TileSize));
+// Tile size, cells and grid of the view for a board of width x height cells.
+void BoardView::fitBoard(int width, int height) {
+    boardWidth_ = width;
+    boardHeight_ = height;
+    tile_ = fittedTileSize(view_, width, height);
+    deviceTile_ = std::max(1, static_cast<int>(tile_ * ratio_));
+    columns_ = std::max(1, buffer_.width() / deviceTile_);
+    rows_ = std::max(1, buffer_.height() / deviceTile_);
+    gridOrigin_ =
+        QPoint((buffer_.width() - columns_ * deviceTile_) / 2, (buffer_.height() - rows_ * deviceTile_) / 2);
 }
 
-void BoardView::fillBackground() {
-    QPainter p(&buffer_);
-    fillBackground(p);
+void BoardView::centreOnPlayer() {
+    const int w = boardWidth_ > 0 ? boardWidth_ : 1;
+    offsets_ = viewportOffsets(boardWidth_, boardHeight_, player_ % w, player_ / w, columns_, rows_);
 }
 
-void BoardView::fillBackground(QPainter& p) {
-    const QRect source(BackgroundTile.x() * TileSize, BackgroundTile.y() * TileSize, TileSize, TileSize);
-    for (int r = 0; r < ViewRows; ++r)
-        for (int c = 0; c < ViewColumns; ++c) p.drawImage(QPoint(c * TileSize, r * TileSize), tiles_, source);
+// Background tiles over the whole buffer, laid so that one tile starts at `phase`.
+void BoardView::fillBackground(QPainter& p, int deviceTile, QPoint phase) {
+    const QImage& sheet = sheetFor(deviceTile);
+    const QRect source = sheetTile(BackgroundTile, deviceTile);
+    const int x0 = phase.x() % deviceTile - (phase.x() % deviceTile > 0 ? deviceTile : 0);
+    const int y0 = phase.y() % deviceTile - (phase.y() % deviceTile > 0 ? deviceTile : 0);
+    for (int y = y0; y < buffer_.height(); y += deviceTile)
+        for (int x = x0; x < buffer_.width(); x += deviceTile) p.drawImage(QPoint(x, y), sheet, source);
 }
 
-// One tile per digit; pixel origin `origin`, walls by the wall rule within the picture.
-void BoardView::drawDigits(QPoint origin, const char* const* rows, int rowCount) {
-    QPainter p(&buffer_);
+// One tile per digit from the picture's logical origin, walls by the wall rule within the picture. The
+// painter draws in logical pixels of the normal view.
+void BoardView::drawDigits(QPainter& p, QPoint origin, const char* const* rows, int rowCount) {
+    const int deviceTile = std::max(1, static_cast<int>(TileSize * ratio_));
+    const QImage& sheet = sheetFor(deviceTile);
     for (int r = 0; r < rowCount; ++r) {
         for (int c = 0; rows[r][c] != '\0'; ++c) {
             const int code = rows[r][c] - '0';
@@ -179,24 +251,61 @@ void BoardView::drawDigits(QPoint origin, const char* const* rows, int rowCount)
                 const bool below = r + 1 < rowCount && rows[r + 1][c] == '8';
                 tile = wallTile(below);
             }
-            p.drawImage(origin + QPoint(c * TileSize, r * TileSize), tiles_,
-                        QRect(tile.x() * TileSize, tile.y() * TileSize, TileSize, TileSize));
+            p.drawImage(QRectF(origin + QPoint(c * TileSize, r * TileSize), QSizeF(TileSize, TileSize)),
+                        sheet, sheetTile(tile, deviceTile));
         }
     }
 }
 
-// The whole board in one pass with one painter.
-void BoardView::drawBoard(const cw::Level& lv, int facing) {
+// The opening screen and the two pictures keep their normal size and sit in the middle of the view.
+void BoardView::drawPicture(Shown picture) {
+    shown_ = picture;
+    const QPoint corner((view_.width() - BufferWidth) / 2, (view_.height() - BufferHeight) / 2);
+    const int deviceTile = std::max(1, static_cast<int>(TileSize * ratio_));
     QPainter p(&buffer_);
-    fillBackground(p);
-    const int w = lv.boardWidth;
-    const int h = lv.boardHeight;
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The painter works in logical pixels on a buffer with a device pixel ratio; the background is
+    // laid in device pixels, in step with the picture's tiles.
+    p.save();
+    p.resetTransform();
+    p.scale(1.0 / ratio_, 1.0 / ratio_);
+    fillBackground(p, deviceTile,
+                   QPoint(static_cast<int>(corner.x() * ratio_), static_cast<int>(corner.y() * ratio_)));
+    p.restore();
+    p.translate(corner);
+    switch (picture) {
+    case Shown::Opening:
+        paintOpening(p);
+        break;
+    case Shown::LoadError:
+        drawDigits(p, QPoint(312, 144), LoadErrorPicture, 7);
+        break;
+    case Shown::SizeOver:
+        drawDigits(p, QPoint(48, 96), SizeOverPicture, 12);
+        break;
+    default:
+        break;
+    }
+    p.end();
+    finish();
+}
+
+// The whole board in one pass with one painter, in device pixels.
+void BoardView::drawBoard(int facing) {
+    shown_ = Shown::Board;
+    QPainter p(&buffer_);
+    p.resetTransform();
+    p.scale(1.0 / ratio_, 1.0 / ratio_);
+    fillBackground(p, deviceTile_, gridOrigin_);
+    const QImage& sheet = sheetFor(deviceTile_);
+    const int w = boardWidth_;
+    const int h = boardHeight_;
     for (int y = 0; y < h; ++y) {
         const int vr = y + offsets_.row;
-        if (vr < 0 || vr >= ViewRows) continue;
+        if (vr < 0 || vr >= rows_) continue;
         for (int x = 0; x < w; ++x) {
             const int vc = x + offsets_.column;
-            if (vc < 0 || vc >= ViewColumns) continue;
+            if (vc < 0 || vc >= columns_) continue;
             const int cell = y * w + x;
             const int code = display_[static_cast<std::size_t>(cell)];
             QPoint tile;
@@ -206,7 +315,9 @@ void BoardView::drawBoard(const cw::Level& lv, int facing) {
             } else {
                 tile = tileFor(code, (code & 4) != 0 ? facing : 0);
             }
-            drawTile(p, vc, vr, tile);
+            if (code == DisplayLostGoal) p.setOpacity(0.4); // over the background already laid
+            p.drawImage(cellOrigin(vc, vr), sheet, sheetTile(tile, deviceTile_));
+            if (code == DisplayLostGoal) p.setOpacity(1.0);
         }
     }
     facing_ = facing;
@@ -223,28 +334,30 @@ void BoardView::drawLevelAtStart(const cw::Level& lv, cw::Outcome state) {
     const int cells = lv.boardWidth * lv.boardHeight;
     player_ = lv.levelPlayer;
     for (int i = 0; i < cells; ++i) {
-        display_[static_cast<std::size_t>(i)] = lv.levelCells[static_cast<std::size_t>(i)];
-        if ((lv.levelCells[static_cast<std::size_t>(i)] & 4) != 0) player_ = i;
+        const auto at = static_cast<std::size_t>(i);
+        display_[at] = startCode(lv, at);
+        if ((lv.levelCells[at] & 4) != 0) player_ = i;
     }
-    const int w = lv.boardWidth > 0 ? lv.boardWidth : 1;
-    offsets_ = viewportOffsets(lv.boardWidth, lv.boardHeight, player_ % w, player_ / w);
-    drawBoard(lv, 0);
+    fitBoard(lv.boardWidth, lv.boardHeight);
+    centreOnPlayer();
+    drawBoard(0);
     finish();
 }
 
 void BoardView::drawViewer(const cw::Level& lv, int facing, int dir) {
     const int w = lv.boardWidth > 0 ? lv.boardWidth : 1;
-    if (facing != 0 && (lv.boardWidth > ViewColumns || lv.boardHeight > ViewRows))
-        offsets_ = scrollOneCell(offsets_, lv.boardWidth, lv.boardHeight, player_ % w, player_ / w, dir);
-    drawBoard(lv, facing);
+    if (facing != 0 && (lv.boardWidth > columns_ || lv.boardHeight > rows_))
+        offsets_ = scrollOneCell(offsets_, lv.boardWidth, lv.boardHeight, player_ % w, player_ / w, dir,
+                                 columns_, rows_);
+    drawBoard(facing);
     finish();
 }
 
-void BoardView::drawLive(const cw::Level& lv, const LiveSnapshot& live) {
+void BoardView::drawLive(const cw::Level& lv, const TracePosition& live) {
     const int cells = lv.boardWidth * lv.boardHeight;
     for (int i = 0; i < cells; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        int code = lv.levelCells[at] & 25;
+        int code = startCode(lv, at) & (25 | DisplayLostGoal);
         if (lv.levelCells[at] == 3 && lv.baseBoard[at] == 8)
             code = 3;
         else if (live.traceBoard[at] == 2)
@@ -253,16 +366,20 @@ void BoardView::drawLive(const cw::Level& lv, const LiveSnapshot& live) {
     }
     player_ = live.tracePlayer;
     if (player_ >= 0 && player_ < cells) display_[static_cast<std::size_t>(player_)] |= 4;
-    const int w = lv.boardWidth > 0 ? lv.boardWidth : 1;
-    offsets_ = viewportOffsets(lv.boardWidth, lv.boardHeight, player_ % w, player_ / w);
-    drawBoard(lv, facingOfLetter(live.lastLetter));
+    fitBoard(lv.boardWidth, lv.boardHeight);
+    centreOnPlayer();
+    drawBoard(facingOfLetter(live.lastLetter));
     finish();
 }
 
 void BoardView::drawOpening(int timeLimitSec, bool storesReady) {
-    fillBackground();
-    drawDigits(QPoint(528, 240), OpeningPicture, 7);
-    QPainter p(&buffer_);
+    openingTimeLimit_ = timeLimitSec;
+    openingStoresReady_ = storesReady;
+    drawPicture(Shown::Opening);
+}
+
+void BoardView::paintOpening(QPainter& p) {
+    drawDigits(p, QPoint(528, 240), OpeningPicture, 7);
     const QString title = QStringLiteral("Cratewise Ver7.3 by korrin (Aug/2021)");
     p.setFont(uiFont(26, false));
     p.setPen(Qt::black);
@@ -281,14 +398,14 @@ void BoardView::drawOpening(int timeLimitSec, bool storesReady) {
     textAt(p, 120, 260, printed("MaxWidth   %4d ", cw::MaxWidth));
     textAt(p, 120, 280, printed("MaxHeight  %4d", cw::MaxHeight));
     textAt(p, 120, 300, printed("MaxBoxes   %4d", cw::MaxBoxes));
-    textAt(p, 120, 320, printed("TimeLimit%6d sec(Variable)", timeLimitSec));
+    textAt(p, 120, 320, printed("TimeLimit%6d sec(Variable)", openingTimeLimit_));
     textAt(p, 120, 340, QStringLiteral("SolverThread  2"));
-    if (!storesReady) {
+    if (!openingStoresReady_) {
         p.setFont(monoFont(22, true));
         p.setPen(bgr(0x0000FF));
     }
     textAt(p, 120, 360, QStringLiteral("MemoryUse   3.5 GB"));
-    if (!storesReady) {
+    if (!openingStoresReady_) {
         p.setFont(uiFont(30, false));
         p.setPen(bgr(0x0000FF));
         textAt(p, 140, 400, QStringLiteral("Out of memory."));
@@ -297,20 +414,14 @@ void BoardView::drawOpening(int timeLimitSec, bool storesReady) {
     p.setPen(bgr(0x500000));
     textAt(p, 530, 410, QStringLiteral("Title: millpond"));
     textAt(p, 530, 434, QStringLiteral("Author: korrin"));
-    p.end();
-    finish();
 }
 
 void BoardView::drawLoadError() {
-    fillBackground();
-    drawDigits(QPoint(312, 144), LoadErrorPicture, 7);
-    finish();
+    drawPicture(Shown::LoadError);
 }
 
 void BoardView::drawSizeOver() {
-    fillBackground();
-    drawDigits(QPoint(48, 96), SizeOverPicture, 12);
-    finish();
+    drawPicture(Shown::SizeOver);
 }
 
 void BoardView::top(const cw::Level& lv) {

@@ -26,9 +26,9 @@ void SystemDialogs::error(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, Caption, text);
 }
 
-QString SystemDialogs::openFile(QWidget* parent, const QString& title, const QString& startFolder) {
-    return QFileDialog::getOpenFileName(parent, title, startFolder, QString(), nullptr,
-                                        QFileDialog::ReadOnly);
+QString SystemDialogs::openFile(QWidget* parent, const QString& title, const QString& startFolder,
+                                const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, title, startFolder, filter, nullptr, QFileDialog::ReadOnly);
 }
 
 QString SystemDialogs::saveFile(QWidget* parent, const QString& title, const QString& startPath) {
@@ -40,8 +40,8 @@ QString SystemDialogs::chooseFolder(QWidget* parent, const QString& startFolder)
     return QFileDialog::getExistingDirectory(parent, QString(), startFolder);
 }
 
-void SystemDialogs::openPath(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool SystemDialogs::openPath(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 int SystemDialogs::runOptions(OptionsDialog& dialog) {

@@ -1,8 +1,11 @@
 #include "ui/main_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -36,10 +39,103 @@ constexpr int PlayIntervalMs[4] = {600, 200, 60, 5}; // Slow, Nomal, Fast, HighS
 constexpr int ProgressIntervalMs = 200;
 constexpr int BatchPlayIntervalMs = 5;
 
-QImage loadTiles() {
+QImage loadTiles(const char* name) {
     initResources();
-    return QImage(QStringLiteral(":/art/tiles.png")).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return QImage(QString::fromLatin1(name)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
+
+// The file types the File command offers, level files first.
+const QString LevelFileFilter = QStringLiteral("Level files (*.xsb *.txt *.sok);;All files (*)");
+
+// "column 3, row 2" of a cell, counted from 1 as a user reads the map.
+QString cellPlace(const cw::Level& lv, int cell) {
+    if (cell < 0 || lv.boardWidth <= 0) return {};
+    return QStringLiteral(" (column %1, row %2)").arg(cell % lv.boardWidth + 1).arg(cell / lv.boardWidth + 1);
+}
+
+QString counted(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+}
+
+// Why the parser gave a level its verdict, in plain words; empty for a ready level.
+QString verdictReason(const cw::Level& lv) {
+    if (lv.verdictReason == cw::VerdictReason::Fine) return {};
+    QString text = QString::fromLatin1(cw::reasonText(lv.verdictReason));
+    if (lv.verdictReason == cw::VerdictReason::CountMismatch)
+        text +=
+            QStringLiteral(" (%1, %2)")
+                .arg(counted(lv.levelBoxCount, "box", "boxes"), counted(lv.levelGoalCount, "goal", "goals"));
+    else if (lv.verdictReason == cw::VerdictReason::TooManyBoxes)
+        text += QStringLiteral(" (%1)").arg(lv.movableBoxCount);
+    return text + cellPlace(lv, lv.reasonCell);
+}
+
+// What a survey of a text says about the blocks that are not levels, e.g. "2 blocks dropped, the
+// first: no goal"; empty when none was dropped.
+QString droppedBlocks(const cw::BlockSurvey& survey) {
+    if (survey.dropped == 0) return {};
+    const QString why = QString::fromLatin1(cw::reasonText(survey.firstReason));
+    if (survey.dropped == 1) return QStringLiteral("1 block dropped: %1").arg(why);
+    return QStringLiteral("%1 blocks dropped, the first: %2").arg(survey.dropped).arg(why);
+}
+
+// Why a text holds no level.
+QString noLevelIn(const cw::BlockSurvey& survey, const QString& what) {
+    if (survey.dropped == 0) return QStringLiteral("no level in %1: no line of it is a map line").arg(what);
+    return QStringLiteral("no level in %1 (%2)").arg(what, droppedBlocks(survey));
+}
+
+// The keys of the commands. A command runs only where its button may be pressed.
+struct ShortcutRow {
+    const char* keys;
+    const char* tip; // the button's tooltip, before the keys
+    int control;     // the button it presses, or one of the two keys below, always available
+};
+constexpr int HelpKey = -1;
+constexpr int QuitKey = -2;
+constexpr ShortcutRow ShortcutRows[] = {
+    {"Ctrl+R", "Load the built-in sample set", CtlSample},
+    {"Ctrl+T", "Paste levels as text", CtlText},
+    {"Ctrl+O", "Load a level file", CtlFile},
+    {"Ctrl+Shift+O", "Load a folder of numbered level files", CtlFolder},
+    {"PgUp", "Previous level", CtlPrev},
+    {"PgDown", "Next level", CtlNext},
+    {"F5", "Solve the level, or cancel the run", CtlSolve},
+    {"Home", "Back to the start of the solution", CtlTop},
+    {"Left", "One step back", CtlStepBack},
+    {"Space", "Play the solution, or pause it", CtlPlay},
+    {"Right", "One step forward", CtlStepForward},
+    {"Ctrl+,", "Options, time limit and batch; cancels a batch", CtlOption},
+    {"F1", "Help", HelpKey},
+    {"Ctrl+Q", "Quit", QuitKey},
+};
+
+} // namespace
+
+QString MainWindow::helpText() {
+    QString text = QStringLiteral("Keys\n");
+    for (const ShortcutRow& row : ShortcutRows)
+        text += QStringLiteral("  %1\t%2\n")
+                    .arg(QKeySequence(QString::fromLatin1(row.keys)).toString(QKeySequence::NativeText),
+                         QString::fromLatin1(row.tip));
+    text += QStringLiteral(
+        "\nOutcomes\n"
+        "  Solved: the move string was found and checked by replaying it; it opens as text.\n"
+        "  Impossible: the level was proven unsolvable, by the checks before the search or by a\n"
+        "    search that covered every position.\n"
+        "  Failed: the searches ended without a solution (a table was full, or every way was pruned).\n"
+        "  Failed (Timeout): the time limit (Option) ran out first.\n"
+        "  Failed (TraceMiss): a solution was found but failed its replay check.\n"
+        "  Canceled: you pressed Cancel.\n"
+        "\nLevel states\n"
+        "  Irregular: the map is open at a side, or boxes and goals differ in number.\n"
+        "  Impossible: a box that can never be pushed stands off a goal, or no box can reach a goal.\n"
+        "  Size Over / Boxes Over: more than 50 x 50 cells or 64 movable boxes.\n"
+        "The line under the progress bars says why a level or a load was refused.");
+    return text;
+}
+
+namespace {
 
 QLabel* label(QWidget* parent, int id, QRect where, const QString& text = {}) {
     auto* l = new QLabel(text, parent);
@@ -65,13 +161,15 @@ void setBarColor(QProgressBar* bar, QColor color) {
 MainWindow::MainWindow(Dialogs& dialogs, SolveFunction solve, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), solve_(std::move(solve)), engine_(std::make_unique<cw::Engine>()),
       set_(engine_->level, cw::pasteFilePath()), settingsFile_(cw::settingsFilePath()),
-      settings_(cw::readSettings(settingsFile_)), resultPath_(settings_.outputFile), view_(loadTiles()) {
+      settings_(cw::readSettings(settingsFile_)), resultPath_(settings_.outputFile),
+      view_(loadTiles(":/art/tiles.png"), loadTiles(":/art/tiles-96.png")) {
     setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     storesReady_ = engine_->storesReady();
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     setFont(font);
     buildControls();
+    buildShortcuts();
     setWindowTitle(QString::fromLatin1(cw::titleLine));
     setLine_->setText(QStringLiteral("Levels are not loaded."));
 
@@ -109,7 +207,9 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildControls() {
-    setFixedSize(793, 622);
+    // The controls sit at fixed places at the normal size; a larger window gives the board the room.
+    setMinimumSize(NormalWidth, NormalHeight);
+    resize(NormalWidth, NormalHeight);
     const struct {
         int id;
         const char* title;
@@ -167,6 +267,7 @@ void MainWindow::buildControls() {
 
     board_ = new BoardWidget(view_, this);
     board_->setObjectName(QStringLiteral("id1030"));
+    board_->onScaleChanged([this] { layoutControls(); });
     board_->setGeometry(12, 88, 769, 481);
 
     label(this, 1021, {12, 579, 50, 14}, QStringLiteral("Thread1"));
@@ -189,6 +290,10 @@ void MainWindow::buildControls() {
     label(this, 1044, {702, 599, 38, 14}, QStringLiteral("Failed"));
     solvedCount_ = label(this, 1020, {740, 579, 40, 14});
     failedCount_ = label(this, 1031, {740, 599, 40, 14});
+    reason_ = new QLabel(this);
+    reason_->setObjectName(QStringLiteral("reasonLine"));
+    setTextColor(reason_, bgr(0x0000A0));
+    layoutControls();
 
     connect(controls_[CtlSample], &QPushButton::clicked, this, &MainWindow::sampleCommand);
     connect(controls_[CtlText], &QPushButton::clicked, this, &MainWindow::textCommand);
@@ -205,6 +310,99 @@ void MainWindow::buildControls() {
     connect(controls_[CtlStepForward], &QPushButton::clicked, this, &MainWindow::stepForwardCommand);
     connect(controls_[CtlOption], &QPushButton::clicked, this, &MainWindow::optionCommand);
     connect(lookIn_, &QPushButton::clicked, this, &MainWindow::lookInCommand);
+}
+
+// Everything below the board keeps its distance from the window's bottom edge, right-hand labels from
+// its right edge; the board frame takes the rest.
+void MainWindow::layoutControls() {
+    const int dx = std::max(0, width() - NormalWidth);
+    const int dy = std::max(0, height() - NormalHeight);
+    board_->setGeometry(12, 88, 769 + dx, 481 + dy);
+    view_.setViewSize(QSize(BufferWidth + dx, BufferHeight + dy), devicePixelRatioF());
+    const struct {
+        const char* id;
+        int x, y, w, h;
+        bool right; // moves with the right edge
+    } below[] = {{"id1021", 12, 579, 50, 14, false}, {"id1022", 12, 599, 50, 14, false},
+                 {"id1043", 702, 579, 38, 14, true}, {"id1044", 702, 599, 38, 14, true},
+                 {"id1020", 740, 579, 40, 14, true}, {"id1031", 740, 599, 40, 14, true}};
+    for (const auto& b : below)
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(b.id)))
+            w->setGeometry(b.x + (b.right ? dx : 0), b.y + dy, b.w, b.h);
+    barOne_->setGeometry(64, 578 + dy, 630 + dx, 14);
+    barTwo_->setGeometry(64, 598 + dy, 630 + dx, 14);
+    reason_->setGeometry(12, 618 + dy, 769 + dx, 18);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (board_ != nullptr) layoutControls();
+}
+
+void MainWindow::buildShortcuts() {
+    for (const ShortcutRow& row : ShortcutRows) {
+        const QKeySequence keys(QString::fromLatin1(row.keys));
+        auto* action = new QAction(QString::fromLatin1(row.tip), this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        // Always enabled, so an arrow key is never passed on to a button (where it would move the focus);
+        // the command itself asks whether its button may be pressed.
+        addAction(action);
+        actions_.push_back(action);
+        const int control = row.control;
+        connect(action, &QAction::triggered, this, [this, control] {
+            if (control == HelpKey) {
+                helpCommand();
+            } else if (control == QuitKey) {
+                close();
+            } else if (QPushButton* b = controls_[static_cast<std::size_t>(control)]; b->isEnabled()) {
+                b->click();
+            }
+        });
+        if (control >= 0) {
+            QPushButton* button = controls_[static_cast<std::size_t>(control)];
+            button->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(row.tip),
+                                                             keys.toString(QKeySequence::NativeText)));
+        }
+    }
+    controls_[CtlGo]->setToolTip(QStringLiteral("Go to the level of this number (Enter)"));
+    lookIn_->setToolTip(QStringLiteral("Open the batch's result file"));
+    for (QPushButton* b : findChildren<QPushButton*>()) b->installEventFilter(this);
+}
+
+// Up and Down would move the focus from button to button; here they do nothing.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::helpCommand() {
+    dialogs_.information(this, helpText());
+}
+
+QString MainWindow::reasonText() const {
+    return reason_->text();
+}
+
+void MainWindow::setReason(const QString& text) {
+    reason_->setText(text);
+    reason_->setToolTip(text);
+}
+
+// The load's note (blocks dropped) and the shown level's own reason, side by side.
+void MainWindow::showLevelReason() {
+    QStringList parts;
+    if (!loadNote_.isEmpty()) parts << loadNote_;
+    const QString why = verdictReason(engine_->level);
+    if (!why.isEmpty() && shownState_ != cw::Outcome::Ready) {
+        const QString state = QString::fromLatin1(cw::stateText(shownState_));
+        parts << (state.isEmpty() ? why : state + QStringLiteral(": ") + why);
+    }
+    setReason(parts.join(QStringLiteral("; ")));
 }
 
 QString MainWindow::statusText(int id) const {
@@ -243,23 +441,50 @@ void MainWindow::applyEnableRules() {
 // ---- Loading and selecting levels.
 
 void MainWindow::sampleCommand() {
+    loadNote_.clear();
     showSet(set_.loadSample());
 }
 
 void MainWindow::textCommand() {
     TextDialog dialog(TextDialog::PasteMode, this);
-    if (dialogs_.runText(dialog) != QDialog::Accepted || !dialog.pasted()) return;
-    showSet(set_.loadPasted(dialog.pastedText()));
+    if (dialogs_.runText(dialog) != QDialog::Accepted) return;
+    if (!dialog.pasted()) {
+        setReason(QStringLiteral("nothing was pasted: the text is empty"));
+        return;
+    }
+    const cw::BlockSurvey survey = cw::surveyBlocks(dialog.pastedText());
+    const QString what = QStringLiteral("the pasted text");
+    // A paste without a level would only throw the loaded set away.
+    if (survey.levels == 0 && set_.levelTotal() > 0) {
+        setReason(QStringLiteral("Load Error!! %1; the earlier set is kept").arg(noLevelIn(survey, what)));
+        return;
+    }
+    loadNote_ = droppedBlocks(survey);
+    const bool loaded = set_.loadPasted(dialog.pastedText());
+    showSet(loaded);
+    if (!loaded)
+        setReason(set_.loadError().empty() ? noLevelIn(survey, what)
+                                           : QString::fromStdString(set_.loadError()));
 }
 
 void MainWindow::fileCommand() {
     const QString start = QString::fromStdString(cw::rememberedFolder(settings_.inputFile));
-    const QString chosen = dialogs_.openFile(this, QStringLiteral("Select File"), start);
+    const QString chosen = dialogs_.openFile(this, QStringLiteral("Select File"), start, LevelFileFilter);
     if (chosen.isEmpty()) return;
     const std::string path = chosen.toStdString();
     cw::rememberInputFile(settingsFile_, path);
     settings_.inputFile = cw::readSettings(settingsFile_).inputFile;
-    showSet(set_.loadFile(path));
+    loadNote_.clear();
+    const bool loaded = set_.loadFile(path);
+    showSet(loaded);
+    if (loaded) return;
+    const QFileInfo info(chosen);
+    if (!set_.loadError().empty())
+        setReason(QString::fromStdString(set_.loadError()));
+    else if (info.isFile() && info.size() == 0)
+        setReason(QStringLiteral("the file %1 is empty").arg(info.fileName()));
+    else
+        setReason(noLevelIn(cw::surveyBlocks(set_.textBuffer()), info.fileName()));
 }
 
 void MainWindow::folderCommand() {
@@ -269,11 +494,22 @@ void MainWindow::folderCommand() {
     const std::string path = chosen.toStdString();
     cw::rememberInputFolder(settingsFile_, path);
     settings_.inputFolder = cw::readSettings(settingsFile_).inputFolder;
-    showSet(set_.loadFolder(path));
+    loadNote_.clear();
+    const bool loaded = set_.loadFolder(path);
+    showSet(loaded);
+    if (loaded) return;
+    if (!set_.loadError().empty())
+        setReason(QString::fromStdString(set_.loadError()));
+    else if (!QFileInfo(chosen).isDir())
+        setReason(QStringLiteral("cannot read the folder %1").arg(chosen));
+    else
+        setReason(QStringLiteral("no level in the folder: no file numbered 1 (such as map1.txt or "
+                                 "level001.xsb) holds a level"));
 }
 
 void MainWindow::prevCommand() {
     if (set_.levelNumber() < 2) return;
+    loadNote_.clear();
     set_.prevLevel();
     levelChanged();
 }
@@ -281,12 +517,14 @@ void MainWindow::prevCommand() {
 void MainWindow::goCommand() {
     if (set_.levelTotal() < 1) return;
     const int wanted = std::clamp(readNumber(levelEdit_->text(), 5), 1, set_.levelTotal());
+    loadNote_.clear();
     set_.goTo(wanted);
     levelChanged();
 }
 
 void MainWindow::nextCommand() {
     if (set_.levelNumber() >= set_.levelTotal()) return;
+    loadNote_.clear();
     set_.nextLevel();
     levelChanged();
 }
@@ -305,6 +543,7 @@ void MainWindow::showSet(bool loaded) {
         levelEdit_->clear();
         shownState_ = cw::Outcome::NoLevel;
         resetRun();
+        setReason({});
         view_.drawLoadError();
     }
     seconds_->setText(QStringLiteral("0 sec"));
@@ -342,12 +581,15 @@ void MainWindow::showLevel() {
     startsSolved_ = lv.levelStartsSolved;
     updateProgress();
     view_.drawLevelAtStart(lv, shownState_);
+    showLevelReason();
+    liveLevel_ = lv; // no run is going on: the level is the window's to copy
     applyEnableRules();
 }
 
 void MainWindow::resetRun() {
     engine_->clearRun();
     live_.forget();
+    liveDrawn_ = 0;
 }
 
 void MainWindow::updateProgress() {
@@ -390,8 +632,22 @@ void MainWindow::tick() {
     const std::int64_t seconds = c.elapsedSeconds();
     seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
     cw::Level level;
-    LiveSnapshot live;
-    if (live_.read(level, live)) view_.drawLive(level, live);
+    TracePosition live;
+    if (live_.read(level, live)) {
+        view_.drawLive(level, live);
+    } else {
+        // The position a thread published since the last tick, and a request for the next one.
+        const cw::LiveSnapshot newest = c.newestLive();
+        c.requestLive();
+        if (newest.serial != 0 && newest.serial != liveDrawn_) {
+            liveDrawn_ = newest.serial;
+            TracePosition searched;
+            for (int i = 0; i < newest.boxCount; ++i)
+                searched.traceBoard[static_cast<std::size_t>(newest.boxes[static_cast<std::size_t>(i)])] = 2;
+            searched.tracePlayer = newest.player;
+            view_.drawLive(liveLevel_, searched);
+        }
+    }
     updateProgress();
 }
 
@@ -512,7 +768,11 @@ void MainWindow::optionCommand() {
 }
 
 void MainWindow::lookInCommand() {
-    dialogs_.openPath(QString::fromStdString(resultPath_));
+    const QString path = QString::fromStdString(resultPath_);
+    if (!dialogs_.openPath(path))
+        dialogs_.warning(this, QStringLiteral("No program to open the result file is installed "
+                                              "(xdg-open of xdg-utils opens it).\n\nThe result file is:\n%1")
+                                   .arg(path));
 }
 
 void MainWindow::startBatch(int first, int last) {

@@ -10,15 +10,18 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "batch/batch_run.h"
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "level/parser.h"
 #include "level/settings_file.h"
 #include "ui/board_view.h"
 #include "ui/enable_rules.h"
 #include "ui/worker.h"
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -55,6 +58,12 @@ class MainWindow : public QWidget {
     void stepForwardCommand();
     void optionCommand();
     void lookInCommand();
+    void helpCommand(); // F1: the shortcuts and what the outcomes mean
+    static QString helpText();
+
+    // The window's normal size: the controls' layout at its fixed positions, one reason line below.
+    static constexpr int NormalWidth = 793;
+    static constexpr int NormalHeight = 640;
 
     // State, for tests and the screenshot.
     cw::Engine& engine() { return *engine_; }
@@ -70,11 +79,24 @@ class MainWindow : public QWidget {
     bool workerRunning() const { return worker_.running() || finishPending_; }
     cw::Outcome lastOutcome() const { return lastOutcome_.load(); }
     QString statusText(int id) const; // text of a static control by its id, e.g. 1014 for the set line
+    // The line under the progress bars that says why something was refused or dropped; empty when
+    // nothing was.
+    QString reasonText() const;
+    // The shortcut actions, by command (for tests: each is the window's QAction with its key).
+    const std::vector<QAction*>& shortcutActions() const { return actions_; }
     // Applies the enable rules to a state the window is put in by hand (tests of the rule table).
     void applyEnableRules();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildControls();
+    void buildShortcuts();
+    void layoutControls();
+    void setReason(const QString& text);
+    void showLevelReason();
     void showSet(bool loaded);
     void showLevel();
     void levelChanged();
@@ -115,6 +137,9 @@ class MainWindow : public QWidget {
     QLabel* pushes_ = nullptr;
     QLabel* solvedCount_ = nullptr;
     QLabel* failedCount_ = nullptr;
+    QLabel* reason_ = nullptr;
+    QString loadNote_; // what the last load dropped, shown until another level is selected
+    std::vector<QAction*> actions_;
     QProgressBar* barOne_ = nullptr;
     QProgressBar* barTwo_ = nullptr;
     BoardWidget* board_ = nullptr;
@@ -139,6 +164,8 @@ class MainWindow : public QWidget {
     cw::BatchSummary batchSummary_;
 
     LiveCopy live_;
+    cw::Level liveLevel_;         // the shown level as a run starts: what live positions are drawn on
+    std::uint64_t liveDrawn_ = 0; // serial of the live position drawn last
 };
 
 } // namespace cwui

@@ -36,6 +36,10 @@ bool isFilePath(const std::string& path) {
 
 } // namespace
 
+const QString OptionsDialog::EmptyRangeText =
+    QStringLiteral("The range is empty: \"from\" must be 1 or more and \"to\" not below it.");
+const QString OptionsDialog::ZeroTimeText = QStringLiteral("The time limit must be 1 second or more.");
+
 OptionsDialog::OptionsDialog(Dialogs& dialogs, cw::SettingsFile& file, cw::Settings& settings,
                              std::string& resultPath, const OptionsContext& context, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), file_(file), settings_(settings), resultPath_(resultPath),
@@ -147,8 +151,14 @@ void OptionsDialog::browse() {
 void OptionsDialog::batchStart() {
     const int from = readNumber(fromEdit_->text(), 9);
     const int to = readNumber(toEdit_->text(), 9);
-    if (to < from || from <= 0 || to <= 0) return;
-    if (readNumber(time_->text(), 9) <= 0) return;
+    if (to < from || from <= 0 || to <= 0) {
+        dialogs_.warning(this, EmptyRangeText);
+        return;
+    }
+    if (readNumber(time_->text(), 9) <= 0) {
+        dialogs_.warning(this, ZeroTimeText);
+        return;
+    }
     if (output_->isChecked()) {
         const std::string path = path_->text().left(260).toStdString();
         auto file = std::make_unique<cw::ResultFile>();
@@ -176,7 +186,10 @@ void OptionsDialog::okPressed() {
 
 bool OptionsDialog::finishOk() {
     const int seconds = readNumber(time_->text(), 9);
-    if (seconds <= 0) return false;
+    if (seconds <= 0) {
+        dialogs_.warning(this, ZeroTimeText);
+        return false;
+    }
     for (int i = 0; i < 4; ++i)
         if (speed_[i]->isChecked()) settings_.speed = i;
     settings_.uTime = seconds;

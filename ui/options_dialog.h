@@ -43,6 +43,10 @@ class OptionsDialog : public QDialog {
     int rangeTo() const { return to_; }
     std::unique_ptr<cw::ResultFile> takeResultFile();
 
+    // What a refused OK or Batch Start says: the dialog stays open, and the user learns why.
+    static const QString EmptyRangeText;
+    static const QString ZeroTimeText;
+
     // The buttons' actions, also reachable from tests.
     void browse();
     void batchStart();

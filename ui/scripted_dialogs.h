@@ -26,8 +26,10 @@ class ScriptedDialogs : public Dialogs {
     void error(QWidget*, const QString& text) override {
         messages.push_back({QStringLiteral("error"), text});
     }
-    QString openFile(QWidget*, const QString&, const QString& startFolder) override {
+    QString openFile(QWidget*, const QString&, const QString& startFolder, const QString& filter) override {
+        asked.push_back(QStringLiteral("openFile"));
         lastStart = startFolder;
+        lastFilter = filter;
         return chosenPath;
     }
     QString saveFile(QWidget*, const QString&, const QString& startPath) override {
@@ -35,18 +37,25 @@ class ScriptedDialogs : public Dialogs {
         return chosenPath;
     }
     QString chooseFolder(QWidget*, const QString& startFolder) override {
+        asked.push_back(QStringLiteral("chooseFolder"));
         lastStart = startFolder;
         return chosenPath;
     }
-    void openPath(const QString& path) override { openedPaths.push_back(path); }
+    bool openPath(const QString& path) override {
+        openedPaths.push_back(path);
+        return openerInstalled;
+    }
     // Without a script a dialog is closed at once as by its close box.
     int runOptions(OptionsDialog& dialog) override;
     int runText(TextDialog& dialog) override;
 
     std::vector<Message> messages;
-    QString chosenPath; // what the file and folder choosers answer
-    QString lastStart;  // where the last chooser would have started
+    QString chosenPath;          // what the file and folder choosers answer
+    QString lastStart;           // where the last chooser would have started
+    QString lastFilter;          // the file types the last file chooser offered
+    bool openerInstalled = true; // whether openPath finds a program to open a file with
     QStringList openedPaths;
+    QStringList asked; // the file and folder choosers opened, in order
     std::function<void(OptionsDialog&)> optionsScript;
     std::function<void(TextDialog&)> textScript;
     int optionsRuns = 0;

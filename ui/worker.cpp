@@ -38,7 +38,7 @@ void LiveCopy::forget() {
     valid_ = false;
 }
 
-bool LiveCopy::read(cw::Level& level, LiveSnapshot& live) {
+bool LiveCopy::read(cw::Level& level, TracePosition& live) {
     std::lock_guard lock(mutex_);
     if (!valid_) return false;
     level = level_;

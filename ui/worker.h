@@ -47,12 +47,12 @@ class LiveCopy {
     void take(const cw::Engine& engine);
     void forget();
     // The copy, when there is one.
-    bool read(cw::Level& level, LiveSnapshot& live);
+    bool read(cw::Level& level, TracePosition& live);
 
   private:
     std::mutex mutex_;
     cw::Level level_;
-    LiveSnapshot live_;
+    TracePosition live_;
     bool valid_ = false;
 };
 

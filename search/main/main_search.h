@@ -121,6 +121,7 @@ class MainSearch {
     void loadCycleTables(int n);
     // Runs the queue of the current placement cycle: 8 placed, 0 dry, 2 node limit, 9, 10.
     int placementLoop();
+    void publishLive(int player);
     // Clears the placement table and queue and stores the root from the cycle tables.
     void startPlacementTable();
     // Moves box i of the loaded node: 1 children stored, 8 a placement accepted, 9 or 10.

@@ -145,6 +145,7 @@ TwoSolver::Step TwoSolver::twoExpandBackward() {
 
 TwoSolver::Step TwoSolver::expandNode(TwoNode* node, bool forward) {
     if (node == nullptr) return Step::Dry;
+    control_.threadTwoLive.offer(node->boxes, two_.threadTwoBoxCount, node->player); // for the window
     loadNode(node);
     for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
     reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), node->player);

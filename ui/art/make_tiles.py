@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the board tile sheet (tiles.png, 6 x 3 tiles of 24 px) and the window icon (icon.png).
+"""Draws the board tile sheet (tiles.png, 6 x 3 tiles of 24 px; tiles-96.png, the same at 96 px for
+large tiles and high scale factors) and the window icon (icon.png at 64 px, icon-256.png).
 
 Standard library only. Every tile is a stack of layers; a layer maps a point of the tile, in tile
 units 0..24, to an RGBA colour or None. Each pixel averages 4 x 4 samples, which smooths the edges.
@@ -241,7 +242,7 @@ def write_png(path, rows, with_alpha):
         out.write(chunk(b"IEND", b""))
 
 
-def tile_sheet():
+def tile_sheet(size=TILE):
     box = crate(WOOD, WOOD_LIGHT, WOOD_DARK, WOOD_GRAIN)
     box_on_goal = crate(GREEN_WOOD, GREEN_LIGHT, GREEN_DARK, GREEN_GRAIN)
     wall_top = brick(BRICK_TOP, BRICK_TOP_LIGHT, MORTAR_TOP, False)
@@ -263,11 +264,11 @@ def tile_sheet():
         tiles[(i, 1)] = [floor, shadow, player(FACINGS[i + 1])]
         tiles[(i, 2)] = [floor, goal, shadow, player(FACINGS[i + 1])]
 
-    sheet = [[(0, 0, 0, 255)] * (6 * TILE) for _ in range(3 * TILE)]
+    sheet = [[(0, 0, 0, 255)] * (6 * size) for _ in range(3 * size)]
     for (col, row), layers in tiles.items():
-        picture = render(layers, TILE)
-        for y in range(TILE):
-            sheet[row * TILE + y][col * TILE:(col + 1) * TILE] = picture[y]
+        picture = render(layers, size)
+        for y in range(size):
+            sheet[row * size + y][col * size:(col + 1) * size] = picture[y]
     return sheet
 
 
@@ -292,7 +293,9 @@ def icon(size):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     write_png(os.path.join(here, "tiles.png"), tile_sheet(), False)
+    write_png(os.path.join(here, "tiles-96.png"), tile_sheet(96), False)
     write_png(os.path.join(here, "icon.png"), icon(64), True)
+    write_png(os.path.join(here, "icon-256.png"), icon(256), True)
 
 
 if __name__ == "__main__":

@@ -36,13 +36,12 @@ QString withoutTimes(QString text) {
     return text;
 }
 
-// Both solver threads may solve a small level, and whichever reports first gives the solution: the
-// move strings and their counts may differ between two runs too.
+// Both solver threads race, so either may find a level's solution: the move strings and their
+// counts may differ from run to run (each was replay-checked by the driver, or the line would say so).
 QString withoutSolutions(QString text) {
     text.replace(QRegularExpression(QStringLiteral(" *\\d+moves *\\d+pushes")),
-                 QStringLiteral(" _moves _pushes"));
-    text.replace(QRegularExpression(QStringLiteral("^\t\t.*\n"), QRegularExpression::MultilineOption),
-                 QString());
+                 QStringLiteral(" Nmoves Npushes"));
+    text.replace(QRegularExpression(QStringLiteral("\t\t[^\n]*\n")), QString());
     return withoutTimes(text);
 }
 
@@ -105,7 +104,7 @@ TEST(WindowBatch, WritesTheSameResultFileAsTheCommandLine) {
     const QString ours = readAll(path);
     EXPECT_TRUE(ours.contains(QStringLiteral("# Solved:   3 levels")));
     EXPECT_EQ(withoutSolutions(ours).toStdString(), withoutSolutions(readAll(cliPath)).toStdString());
-    EXPECT_TRUE(ours.contains(QStringLiteral("\t\t"))) << ours.toStdString(); // the move strings are written
+    EXPECT_TRUE(ours.contains(QStringLiteral("\t\t"))); // the move strings were written
 }
 
 TEST(WindowBatch, CancelWritesTheCancelLineAndTheCanceledBox) {

@@ -29,7 +29,8 @@ QColor tileColour(QPoint tile) {
 
 // Colour at the middle of viewport cell (column, row).
 QColor shown(const cwui::BoardView& view, int column, int row) {
-    return view.buffer().pixelColor(column * 24 + 12, row * 24 + 12);
+    return view.buffer().pixelColor(view.cellOrigin(column, row) +
+                                    QPoint(view.deviceTileSize() / 2, view.deviceTileSize() / 2));
 }
 
 TEST(Viewport, OffsetsTable) {
@@ -111,6 +112,8 @@ std::string wideLevel(int playerColumn) {
 }
 
 TEST_F(ViewerTest, WideBoardShowsTheColumnsAroundThePlayer) {
+    // A view of 32 x 20 cells at the smallest tiles: the board does not fit and scrolls as it always did.
+    view_.setViewSize(QSize(32 * cwui::MinTileSize, 20 * cwui::MinTileSize));
     struct Case {
         int playerColumn;
         int firstColumn;
@@ -118,6 +121,8 @@ TEST_F(ViewerTest, WideBoardShowsTheColumnsAroundThePlayer) {
     for (const auto& c : cases) {
         load(wideLevel(c.playerColumn));
         view_.drawLevelAtStart(level_, cw::Outcome::Ready);
+        ASSERT_EQ(view_.tileSize(), cwui::MinTileSize);
+        ASSERT_EQ(view_.viewColumns(), 32);
         EXPECT_EQ(view_.offsets().column, -c.firstColumn) << c.playerColumn;
         // The view's first column is the board's column firstColumn: the player sits at its place.
         EXPECT_EQ(shown(view_, c.playerColumn - c.firstColumn, view_.offsets().row + 1),
@@ -174,7 +179,7 @@ TEST_F(ViewerTest, SizeOverAndLoadErrorPictures) {
 
 TEST_F(ViewerTest, LivePositionTakesBoxesFromTheTrace) {
     load("######\n#@ $.#\n######\n");
-    cwui::LiveSnapshot live;
+    cwui::TracePosition live;
     live.tracePlayer = level_.boardWidth + 3;
     live.traceBoard[static_cast<std::size_t>(level_.boardWidth + 4)] = 2;
     live.lastLetter = 'R';

@@ -281,7 +281,7 @@ TEST_F(WindowTest, EmptyPasteOrCloseBoxChangesNothing) {
 }
 
 TEST_F(WindowTest, TextWithoutLevelsIsALoadError) {
-    window_.sampleCommand();
+    // With no set loaded before (an earlier set would be kept, see gui_desktop_test).
     cwuitest::pasteLevels(window_, dialogs_, "no level here\n");
     EXPECT_EQ(window_.statusText(1014), QStringLiteral("Load Error!!"));
     EXPECT_TRUE(window_.statusText(1015).isEmpty());
