@@ -155,7 +155,7 @@ class MainWindow : public QWidget {
     int startsSolved_ = 0;
     bool closing_ = false;
 
-    Worker worker_{this};
+    Worker worker_;
     bool finishPending_ = false; // a solve's end waits for its short pause before it is shown
     std::atomic<cw::Outcome> lastOutcome_{cw::Outcome::NoLevel};
     std::unique_ptr<cw::BatchRun> batchRun_;

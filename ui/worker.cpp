@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 namespace cwui {
 
 void Worker::start(int mode, std::function<void()> body) {
@@ -14,9 +16,33 @@ void Worker::start(int mode, std::function<void()> body) {
     });
 }
 
+void HandOver::run(const std::function<void()>& fn) {
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = &fn;
+        done_ = false;
+    }
+    QMetaObject::invokeMethod(this, "runPending", Qt::QueuedConnection);
+    std::unique_lock lock(mutex_);
+    ran_.wait(lock, [this] { return done_; });
+}
+
+void HandOver::runPending() {
+    const std::function<void()>* fn = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        fn = std::exchange(pending_, nullptr);
+    }
+    if (fn) (*fn)();
+    {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+    }
+    ran_.notify_all();
+}
+
 void Worker::onWindow(const std::function<void()>& fn) {
-    QMetaObject::invokeMethod(
-        window_, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    handOver_.run(fn);
 }
 
 void Worker::join() {

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -17,9 +18,29 @@ namespace cwui {
 constexpr int WorkerSolve = 1;
 constexpr int WorkerBatch = 2;
 
+// Runs a function of the worker on the window thread and waits for it. The wake-up travels through
+// Qt's event queue by name, so it carries no data of ours; the function and its end pass through a
+// mutex of our own, which keeps the hand-over visible to race checkers that cannot see inside Qt.
+class HandOver : public QObject {
+    Q_OBJECT
+
+  public:
+    // On the worker: runs fn on the thread this object lives in and returns once it ran.
+    void run(const std::function<void()>& fn);
+
+  public slots:
+    void runPending();
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable ran_;
+    const std::function<void()>* pending_ = nullptr;
+    bool done_ = false;
+};
+
 class Worker {
   public:
-    explicit Worker(QObject* window) : window_(window) {}
+    Worker() = default;
     ~Worker() { join(); }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -34,7 +55,7 @@ class Worker {
     void join();
 
   private:
-    QObject* window_;
+    HandOver handOver_; // made on the window thread, with the window
     std::thread thread_;
     std::atomic<bool> ended_{true};
     int mode_ = 0;
