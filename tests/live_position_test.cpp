@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "tests/test_levels.h"
 
 namespace {
 
@@ -53,22 +54,6 @@ TEST(LivePosition, TheNewestOfTheTwoThreadsIsShown) {
     EXPECT_EQ(control.newestLive().player, 4);
 }
 
-// A room of 16 boxes among pillars that keeps thread two searching for many seconds.
-constexpr const char* SlowLevel = "######################\n"
-                                  "#@                   #\n"
-                                  "# #      $  .  $     #\n"
-                                  "#   $   $.  $   ..   #\n"
-                                  "#  .                 #\n"
-                                  "#     .   #  .#   .$ #\n"
-                                  "#   #        .   .   #\n"
-                                  "#    #.              #\n"
-                                  "# #  $   .$    .  $  #\n"
-                                  "# #  #  $       #$.  #\n"
-                                  "# # .  $      $$   $ #\n"
-                                  "#     #  $     #.    #\n"
-                                  "#                    #\n"
-                                  "######################\n";
-
 // Each thread alone: what it publishes is a whole position of the level, and it changes as it goes.
 class LiveWhileSearching : public ::testing::TestWithParam<cw::SolverChoice> {};
 
@@ -77,7 +62,7 @@ TEST_P(LiveWhileSearching, TheSearchingThreadPublishesWholePositions) {
     engine.solverChoice = GetParam();
     ASSERT_TRUE(engine.storesReady());
     cw::LevelSet set(engine.level, std::string());
-    ASSERT_TRUE(set.loadPasted(SlowLevel));
+    ASSERT_TRUE(set.loadPasted(cwtest::slowLevel()));
     ASSERT_EQ(engine.level.levelStatus, cw::Outcome::Ready);
     engine.control.timeLimitSec = 60;
     // The run's own tables are the solver's while it runs; the checks read a copy taken before.

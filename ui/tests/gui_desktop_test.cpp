@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui_fixture.h"
+#include "tests/test_levels.h"
 #include "ui/main_window.h"
 #include "ui/scripted_dialogs.h"
 #include "ui/text_dialog.h"
@@ -22,22 +23,12 @@
 namespace {
 
 using cwuitest::button;
-using cwuitest::levelText;
 
 void giveSolution(cw::Engine& engine, const std::string& moves, int pushes) {
     std::memcpy(engine.trace.solutionText.data(), moves.data(), moves.size());
     engine.trace.length = static_cast<int>(moves.size());
     engine.trace.moveCount = static_cast<int>(moves.size());
     engine.trace.pushCount = pushes;
-}
-
-// A room of 16 boxes among pillars that keeps thread two searching for many seconds.
-std::string slowLevel() {
-    return levelText({"######################", "#@                   #", "# #      $  .  $     #",
-                      "#   $   $.  $   ..   #", "#  .                 #", "#     .   #  .#   .$ #",
-                      "#   #        .   .   #", "#    #.              #", "# #  $   .$    .  $  #",
-                      "# #  #  $       #$.  #", "# # .  $      $$   $ #", "#     #  $     #.    #",
-                      "#                    #", "######################"});
 }
 
 // A w x h level: a walled room with the player in one corner and one box next to one goal.
@@ -76,7 +67,7 @@ class DesktopTest : public ::testing::Test {
 };
 
 TEST_F(DesktopTest, LivePositionReachesTheViewWhileTheRunGoesOn) {
-    paste(slowLevel());
+    paste(cwtest::slowLevel());
     ASSERT_EQ(window_.engine().level.levelStatus, cw::Outcome::Ready);
     const std::string start = drawnBoxes(window_);
     button(window_, 1008)->click();
@@ -183,7 +174,7 @@ TEST(BoardScale, TilesAreDrawnInDevicePixelsAtHighScaleFactors) {
 
 TEST_F(DesktopTest, GoalsOutOfThePlayersReachAreDrawnDimmed) {
     // The right-hand room is closed: its goal is outside for the player, but still a goal.
-    paste(levelText({"#########", "#@$.#  .#", "#  $#   #", "#  .#####", "#########"}));
+    paste(cwtest::rows({"#########", "#@$.#  .#", "#  $#   #", "#  .#####", "#########"}));
     const cw::Level& lv = window_.engine().level;
     const int lost = 1 * lv.boardWidth + 7;
     ASSERT_EQ(lv.levelCells[static_cast<std::size_t>(lost)], cw::CellOutside);
@@ -274,7 +265,7 @@ TEST_F(KeysTest, EveryShortcutRunsItsCommandAndShowsInTheTooltip) {
 }
 
 TEST_F(KeysTest, ArrowsStepTheSolutionWithoutMovingTheFocus) {
-    paste(levelText({"#######", "#@  $.#", "#######"}));
+    paste(cwtest::rows({"#######", "#@  $.#", "#######"}));
     giveSolution(window_.engine(), "rrR", 1);
     window_.topCommand();
     QPushButton* forward = button(window_, 1012);
@@ -304,13 +295,13 @@ TEST_F(DesktopTest, PastedBlocksThatAreNotLevelsAreCountedWithTheFirstReason) {
         const char* setLine;
         const char* reason;
     } cases[] = {
-        {levelText({"#####", "#@$.#", "#####", "",       "#####",  "#@$ #", "#####",
-                    "",      "#####", "#@@.#", "#$  #",  "#####",  "",      "#####",
-                    "#@$.#", "#####", "",      "######", "#@ $.#", "######"}),
+        {cwtest::rows({"#####", "#@$.#", "#####", "",       "#####",  "#@$ #", "#####",
+                       "",      "#####", "#@@.#", "#$  #",  "#####",  "",      "#####",
+                       "#@$.#", "#####", "",      "######", "#@ $.#", "######"}),
          "TextBox (3 levles)", "2 blocks dropped, the first: no goal"},
-        {levelText({"#####", "#@$.#", "#####", "", "##", "##"}), "TextBox",
+        {cwtest::rows({"#####", "#@$.#", "#####", "", "##", "##"}), "TextBox",
          "1 block dropped: fewer than 3 rows"},
-        {levelText({"#####", "#@$.#", "#####"}), "TextBox", ""},
+        {cwtest::rows({"#####", "#@$.#", "#####"}), "TextBox", ""},
     };
     for (const auto& c : cases) {
         paste(c.text);
@@ -338,7 +329,7 @@ TEST_F(DesktopTest, PasteWithoutALevelKeepsTheEarlierSet) {
     levelEdit()->setText(QStringLiteral("3"));
     window_.goCommand();
     const QString setLine = window_.statusText(1014);
-    paste(levelText({"#####", "#@+.#", "#$$ #", "#####"}));
+    paste(cwtest::rows({"#####", "#@+.#", "#$$ #", "#####"}));
     EXPECT_EQ(window_.levelSet().levelSetName(), "Sample");
     EXPECT_EQ(window_.levelSet().levelNumber(), 3);
     EXPECT_EQ(window_.statusText(1014), setLine);
@@ -383,13 +374,13 @@ TEST_F(DesktopTest, RefusedLevelsSayWhatTheParserFound) {
         const char* state;
         const char* reason;
     } cases[] = {
-        {levelText({"#####", "#$ .#", "#@  #", "#####"}), "Impossible",
+        {cwtest::rows({"#####", "#$ .#", "#@  #", "#####"}), "Impossible",
          "Impossible: a box that can never be pushed stands off a goal (column 2, row 2)"},
-        {levelText({"######", "#@$ .#", "#   .#", "######"}), "Irregular",
+        {cwtest::rows({"######", "#@$ .#", "#   .#", "######"}), "Irregular",
          "Irregular: the numbers of boxes and goals differ (1 box, 2 goals)"},
-        {levelText({"#####", "#@$.#", "#   ", "#####"}), "Irregular",
+        {cwtest::rows({"#####", "#@$.#", "#   ", "#####"}), "Irregular",
          "Irregular: an open side: the player can walk to the edge of the map (column 5, row 3)"},
-        {levelText({"#####", "#@$.#", "#####"}), "", ""},
+        {cwtest::rows({"#####", "#@$.#", "#####"}), "", ""},
     };
     for (const auto& c : cases) {
         paste(c.text);

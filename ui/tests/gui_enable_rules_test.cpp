@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gui_fixture.h"
+#include "tests/test_levels.h"
 #include "ui/enable_rules.h"
 #include "ui/main_window.h"
 #include "ui/scripted_dialogs.h"
@@ -65,7 +66,7 @@ TEST(EnableRules, TableOfStates) {
 TEST(EnableRules, WindowWithOneLevelSetDisablesTheSelector) {
     cwui::ScriptedDialogs dialogs;
     cwui::MainWindow window(dialogs);
-    cwuitest::pasteLevels(window, dialogs, cwuitest::levelText({"#####", "#@$.#", "#####"}));
+    cwuitest::pasteLevels(window, dialogs, cwtest::rows({"#####", "#@$.#", "#####"}));
     ASSERT_EQ(window.levelSet().levelTotal(), 1);
     EXPECT_EQ(window.statusText(1014), QStringLiteral("TextBox"));
     for (int id : {1005, 1006, 1007}) EXPECT_FALSE(cwuitest::button(window, id)->isEnabled()) << id;

@@ -44,15 +44,6 @@ QPushButton* button(QWidget& window, int id) {
     return window.findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
 }
 
-std::string levelText(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines) {
-        text += line;
-        text += '\n';
-    }
-    return text;
-}
-
 void pasteLevels(cwui::MainWindow& window, cwui::ScriptedDialogs& dialogs, const std::string& text) {
     QApplication::clipboard()->setText(QString::fromStdString(text));
     dialogs.textScript = [](cwui::TextDialog& dialog) {

@@ -43,9 +43,6 @@ bool waitForWorker(cwui::MainWindow& window, int timeoutMs = 120'000);
 
 QPushButton* button(QWidget& window, int id);
 
-// Rows joined with line feeds.
-std::string levelText(std::initializer_list<const char*> lines);
-
 // Loads `text` as the user would: Text, Paste (from the clipboard), OK.
 void pasteLevels(cwui::MainWindow& window, cwui::ScriptedDialogs& dialogs, const std::string& text);
 

@@ -16,6 +16,7 @@
 
 #include "gui_fixture.h"
 #include "level/settings_folder.h"
+#include "tests/test_levels.h"
 #include "ui/main_window.h"
 #include "ui/number_edit.h"
 #include "ui/options_dialog.h"
@@ -25,11 +26,10 @@
 namespace {
 
 using cwuitest::button;
-using cwuitest::levelText;
 
 // Three small levels that differ in width, so the level line tells them apart.
 std::string threeLevels() {
-    return levelText(
+    return cwtest::rows(
         {"#####", "#@$.#", "#####", "", "######", "#@ $.#", "######", "", "#######", "#@  $.#", "#######"});
 }
 
