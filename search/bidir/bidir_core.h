@@ -18,6 +18,7 @@
 #include "search/bidir/region_mark.h"
 #include "search/bidir/stage.h"
 #include "solver/board.h"
+#include "solver/chain.h"
 #include "solver/node_stores.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
@@ -372,14 +373,7 @@ N* BidirCore<S, N, Sl, L, B>::joinAtMeeting() {
         x = next;
     }
     // prev is the solved position; turn the links round so they run from the forward root.
-    N* after = nullptr;
-    for (N* node = prev; node != nullptr;) {
-        N* p = node->parent;
-        node->parent = after;
-        after = node;
-        node = p;
-    }
-    return after;
+    return reverseChain(prev);
 }
 
 // Writes the moves along the chain from `root`: each step moves the box named by the node it goes

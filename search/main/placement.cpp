@@ -4,6 +4,7 @@
 #include "search/main/main_search.h"
 
 #include "solver/analysis.h"
+#include "solver/chain.h"
 
 namespace cw {
 
@@ -398,22 +399,9 @@ void MainSearch::recordPath() {
         written++;
     };
     // Reverse the parent links so the chain can be walked from the root, then put them back.
-    PlacementNode* prev = nullptr;
-    for (PlacementNode* node = placeProbe; node != nullptr;) {
-        PlacementNode* parent = node->parent;
-        node->parent = prev;
-        prev = node;
-        node = parent;
-    }
-    PlacementNode* root = prev;
+    PlacementNode* root = reverseChain(placeProbe);
     for (PlacementNode* p = root; p != nullptr && p->parent != nullptr; p = p->parent) record(p, p->parent);
-    prev = nullptr;
-    for (PlacementNode* node = root; node != nullptr;) {
-        PlacementNode* child = node->parent;
-        node->parent = prev;
-        prev = node;
-        node = child;
-    }
+    reverseChain(root);
     if (written > 0 && path.pathLength <= MaxPath) path.pathPlacementEnd[path.pathLength - 1] = 1;
 }
 
