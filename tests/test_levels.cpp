@@ -197,6 +197,22 @@ void CliProcess::kill() const {
     if (pid_ > 0) ::kill(pid_, SIGKILL);
 }
 
+bool CliProcess::waitInterruptTaken(int limitMs) const {
+    if (pid_ <= 0) return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    const std::string status = "/proc/" + std::to_string(pid_) + "/status";
+    while (std::chrono::steady_clock::now() < end) {
+        std::ifstream in(status);
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("SigBlk:", 0) != 0) continue;
+            const unsigned long long blocked = std::stoull(line.substr(7), nullptr, 16);
+            if ((blocked >> (SIGINT - 1)) & 1) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
 int CliProcess::wait(int limitMs) {
     if (pid_ <= 0) return -1;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);

@@ -92,6 +92,9 @@ class CliProcess {
     // Waits for the end, at most `limitMs`; the exit status, or -1 when it did not end by itself
     // (it is then killed) or ended by a signal.
     int wait(int limitMs);
+    // Waits until the program blocks SIGINT for its own handling, at most `limitMs`; false when it
+    // did not, or ended first. A signal sent earlier would meet the default action, not the program.
+    bool waitInterruptTaken(int limitMs) const;
 
   private:
     int pid_ = -1;
