@@ -1,5 +1,5 @@
-// Lists the levels of collections that thread two gives to the packing-order solver: the level does
-// not start solved and its goals form one packed goal room.
+// Lists the levels of collections that thread two gives to the packing-order solver, by the same
+// rule its body uses.
 //
 //   build/bench/packing_levels_bench [FILE ...]   (default: the benchmark collections)
 #include <cstdio>
@@ -26,14 +26,12 @@ int main(int argc, char** argv) {
         std::string numbers;
         int packed = 0;
         for (bool more = set.levelNumber() > 0; more; more = set.hasNext(), set.nextLevel()) {
-            const int n = set.levelNumber();
             if (engine->level.levelStatus != cw::Outcome::Ready) continue;
             if (cw::EngineProbe::prepareRun(*engine) != cw::Outcome::Ready) continue;
-            if (engine->level.goalRoomPacked == 1 && cw::EngineProbe::rooms(*engine).goalRoomCount == 1) {
-                numbers += ' ';
-                numbers += std::to_string(n);
-                packed++;
-            }
+            if (!cw::EngineProbe::packingPathChosen(*engine)) continue;
+            numbers += ' ';
+            numbers += std::to_string(set.levelNumber());
+            packed++;
         }
         std::printf("%s: %d of %d levels take the packing path:%s\n", file.c_str(), packed, set.levelTotal(),
                     numbers.c_str());

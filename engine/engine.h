@@ -65,6 +65,9 @@ class Engine {
     void countOutcome(Outcome result);
     void threadOneBody();
     void threadTwoBody();
+    // Whether thread two gives the prepared run's level to the packing-order solver: a level it
+    // searches at all, not solved at its start, whose goals form one packed room.
+    bool packingPathChosen() const;
 
     SearchPosition pos_;
     ThreadTwoCopies two_;

@@ -53,6 +53,13 @@ void Engine::threadOneBody() {
     finish(threadOne_->fullSearch());
 }
 
+// Goals forming one packed room that the boxes must enter from outside in the right order get the
+// packing-order solver.
+bool Engine::packingPathChosen() const {
+    return two_.threadTwoBoxCount <= TwoMaxBoxes && level.levelStartsSolved == 0 &&
+           level.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
+}
+
 void Engine::threadTwoBody() {
     if (solverChoice == SolverChoice::One) {
         control.threadTwoResult.store(Outcome::Failed);
@@ -62,12 +69,9 @@ void Engine::threadTwoBody() {
         control.threadTwoResult.store(Outcome::BoxesOver);
         return;
     }
-    // Goals forming one packed room that the boxes must enter from outside in the right order get
-    // the packing-order solver. Each solver clears its store itself, as each of its searches starts.
-    const bool packing =
-        level.levelStartsSolved == 0 && level.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
+    // Each solver clears its store itself, as each of its searches starts.
     Outcome r = Outcome::Failed;
-    if (packing) {
+    if (packingPathChosen()) {
         const ThreadTwoCopies start = two_; // the packing solver works on these tables in place
         twoSolver_->packingMode = 1;
         r = twoSolver_->packSolve(rooms_);

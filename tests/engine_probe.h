@@ -19,6 +19,7 @@ class EngineProbe {
     static GoalRooms& rooms(Engine& e) { return e.rooms_; }
     static NodeStores& stores(Engine& e) { return e.stores_; }
     static ThreadOneSearch& threadOne(Engine& e) { return *e.threadOne_; }
+    static bool packingPathChosen(const Engine& e) { return e.packingPathChosen(); }
     // A thread-two solver of its own on the engine's tables.
     static std::unique_ptr<TwoSolver> twoSolver(Engine& e) {
         return std::make_unique<TwoSolver>(e.level, e.two_, e.control, e.stores_);
