@@ -34,6 +34,18 @@ class LivePosition {
         if (wanted_.load(std::memory_order_relaxed)) [[unlikely]]
             publish(boxes, count, player);
     }
+    // Search: publishes a position of a search whose board walls in boxes fixed on their goals, so
+    // that the copy is the whole position: those boxes (blocked on `board`, not on the level's own
+    // board, at a goal) and then the search's own `count` boxes.
+    template <typename Cell>
+    void publishWithFixedBoxes(const Level& lv, const int* board, const Cell* boxes, int count, int player) {
+        std::array<int, MaxBoxes> whole{};
+        int n = 0;
+        for (int c = 0; c < lv.cellCount && n < MaxBoxes; c++)
+            if (board[c] == Blocked && lv.baseBoard[c] != Blocked && lv.goalMap[c] == 1) whole[n++] = c;
+        for (int i = 0; i < count && n < MaxBoxes; i++) whole[n++] = boxes[i];
+        publish(whole.data(), n, player);
+    }
     template <typename Cell> void publish(const Cell* boxes, int count, int player) {
         std::lock_guard lock(mutex_);
         wanted_.store(false, std::memory_order_relaxed);

@@ -3,6 +3,7 @@
 // levels it solves for thread one, checked by a replay of our own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,30 @@ TEST_F(MeetingSearchTest, OneBackwardRootPerFreeRegionOfTheSolvedPosition) {
         if (n->parent == nullptr) players.push_back(n->player);
     EXPECT_EQ(players, (std::vector<int>{at(1, 1), at(1, 5), at(1, 9)}));
     EXPECT_EQ(queued(true).size(), 1u); // the start
+}
+
+// While the meeting search runs, thread one's live position is the node under expansion: every
+// movable box of the level (the corner box is a wall of the level's own tables and drawn from them).
+TEST_F(MeetingSearchTest, PublishesThePositionItExpands) {
+    setUp(rows({"#######", "#*    #", "# $ . #", "#@$ . #", "#######"}));
+    ASSERT_EQ(engine->level.movableBoxCount, 2);
+    auto& live = engine->control.threadOneLive;
+    std::vector<std::vector<int>> shown;
+    for (int k = 0; k < 2; k++) {
+        live.request();
+        const int r = meet().meetExpandBackward();
+        ASSERT_TRUE(r == 1 || (k == 1 && r == 8)) << r; // the position is shown before its moves
+        const cw::LiveSnapshot s = live.read();
+        ASSERT_NE(s.serial, 0u);
+        std::vector<int> boxes(s.boxes.begin(), s.boxes.begin() + s.boxCount);
+        std::sort(boxes.begin(), boxes.end());
+        for (int c : boxes) EXPECT_NE(engine->level.baseBoard[c], cw::Blocked) << c;
+        shown.push_back(boxes);
+    }
+    // First the solved position, then one made by a pull.
+    EXPECT_EQ(shown[0], (std::vector<int>{at(2, 4), at(3, 4)}));
+    EXPECT_EQ(shown[1].size(), 2u);
+    EXPECT_NE(shown[1], shown[0]);
 }
 
 // A path position equal to the start is the same forward node, and a position stored twice on one

@@ -251,6 +251,9 @@ int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
         self().loadRow(i, c, forward);
     }
     nodeMark_.fill(lv_, st_.stageBoard.data(), node->player);
+    if (control_.threadOneLive.wanted()) [[unlikely]] // for the window, while this stage runs
+        control_.threadOneLive.publishWithFixedBoxes(lv_, st_.stageBoard.data(), st_.stageBoxList.data(), n,
+                                                     node->player);
     for (int i = 0; i < n; i++) {
         if (i == node->movedBox) continue; // the box moved last went everywhere it could then
         // One position of many boxes takes long to expand: the clock is looked at per box.

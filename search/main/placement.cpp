@@ -98,16 +98,11 @@ int MainSearch::restartPlacement() {
     return keepLeastMovedBoxes() ? placementLoop() : 0;
 }
 
-// The whole position for the window: the boxes of the smaller level and those the earlier
-// placements fixed on their goals, which are walls on the placement board.
+// The whole position for the window: the boxes the earlier placements fixed on their goals are
+// walls on the placement board.
 void MainSearch::publishLive(int player) {
-    std::array<int, MaxBoxes> boxes{};
-    int count = 0;
-    for (int c = 0; c < lv_.cellCount && count < MaxBoxes; c++)
-        if (placeBoard[c] == Blocked && lv_.baseBoard[c] != Blocked && lv_.goalMap[c] == 1)
-            boxes[count++] = c;
-    for (int i = 0; i < placeBoxCount && count < MaxBoxes; i++) boxes[count++] = placeBoxList[i];
-    control_.threadOneLive.publish(boxes.data(), count, player);
+    control_.threadOneLive.publishWithFixedBoxes(lv_, placeBoard.data(), placeBoxList.data(), placeBoxCount,
+                                                 player);
 }
 
 int MainSearch::placementLoop() {
