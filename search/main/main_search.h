@@ -150,6 +150,10 @@ class MainSearch {
 
     // ---- goal-order search (order_search.cpp) ----
     int resetSlots();
+    // The next queued node of the goal-order or probe search, after a step of the meeting search;
+    // none when the run stopped (result kept), the meeting search solved (result Solved) or the
+    // queue ran dry (result 0).
+    OrderNode* nextOrderNode(int& result);
     void loadOrderNode(const OrderNode* node);
     void unloadOrderNode();
     int expandSlot(int s);

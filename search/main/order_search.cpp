@@ -67,16 +67,7 @@ int MainSearch::orderSearch() {
     for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
 
     int result = code(Outcome::Timeout);
-    while (!stopped()) {
-        if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
-            result = code(Outcome::Solved);
-            break;
-        }
-        OrderNode* node = orderBuckets_.take();
-        if (node == nullptr) {
-            result = 0;
-            break;
-        }
+    while (OrderNode* node = nextOrderNode(result)) {
         orderCurrent = node;
         loadOrderNode(node);
         int r = 1;
@@ -92,6 +83,17 @@ int MainSearch::orderSearch() {
     }
     publishOrderCount();
     return result;
+}
+
+OrderNode* MainSearch::nextOrderNode(int& result) {
+    if (stopped()) return nullptr;
+    if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
+        result = code(Outcome::Solved);
+        return nullptr;
+    }
+    OrderNode* node = orderBuckets_.take();
+    if (node == nullptr) result = 0;
+    return node;
 }
 
 void MainSearch::loadOrderNode(const OrderNode* node) {

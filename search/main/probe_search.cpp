@@ -24,16 +24,7 @@ int MainSearch::probeSearch() {
     for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
 
     int result = code(Outcome::Timeout);
-    while (!stopped()) {
-        if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
-            result = code(Outcome::Solved);
-            break;
-        }
-        OrderNode* node = orderBuckets_.take();
-        if (node == nullptr) {
-            result = 0;
-            break;
-        }
+    while (OrderNode* node = nextOrderNode(result)) {
         for (int i = 0; i < n; i++) {
             slotCell[i] = node->cell[i];
             slotState[i] = node->state[i];

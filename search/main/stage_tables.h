@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "solver/board.h"
+#include "solver/fifo_buckets.h"
 #include "solver/node_stores.h"
 
 namespace cw {
@@ -139,38 +140,6 @@ template <typename Record, int Capacity> class StoreTable {
     std::array<std::uint32_t, Capacity> touched_{};
     int touchedCount_ = 0;
     bool touchedAll_ = false;
-};
-
-// First in, first out per priority, highest priority first, linked through Link.
-template <typename Record, Record* Record::*Link, int Buckets> struct FifoBuckets {
-    std::array<Record*, Buckets> head{};
-    std::array<Record*, Buckets> tail{};
-    int top = 0;
-
-    void clear() {
-        head.fill(nullptr);
-        tail.fill(nullptr);
-        top = 0;
-    }
-    void append(Record* r, int k) {
-        r->*Link = nullptr;
-        if (tail[k] != nullptr) {
-            tail[k]->*Link = r;
-        } else {
-            head[k] = r;
-            if (k > top) top = k;
-        }
-        tail[k] = r;
-    }
-    // Lowers top past empty buckets; nullptr when every bucket is empty.
-    Record* take() {
-        while (top > 0 && head[top] == nullptr) top--;
-        Record* r = head[top];
-        if (r == nullptr) return nullptr;
-        head[top] = r->*Link;
-        if (head[top] == nullptr) tail[top] = nullptr;
-        return r;
-    }
 };
 
 } // namespace cw

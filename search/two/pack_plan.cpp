@@ -55,22 +55,27 @@ bool TwoSolver::packPrepare(const GoalRooms& rooms) {
 }
 
 // Pulls from the solved position until the plan is complete (Solved, twoMeetNode_ its last node).
-Outcome TwoSolver::packPlanSearch() {
+TwoNode* TwoSolver::packStoreRoot(const std::array<int, MaxBoxes>& boxes, int player, int& rootPlayer) {
     const int n = two_.threadTwoBoxCount;
     const int cells = lv_.cellCount;
     int* board = two_.threadTwoBoard.data();
     twoClearStore();
-
-    // Root: every box on its goal, the player in the goal room; the start boxes leave the board.
     for (int c = 0; c < cells; c++) board[c] = pack_.walls[c];
     for (int i = 0; i < n; i++) {
-        two_.workBoxList[i] = two_.threadTwoGoalList[i];
+        two_.workBoxList[i] = boxes[i];
         board[two_.workBoxList[i]] = BoxOn;
     }
     for (int c = 0; c < cells; c++) mark_[c] = 0;
-    const int p = reachFill(lv_, board, mark_.data(), pack_.roomCell);
-    TwoNode* root = packFindNode(p, n);
-    storeNode(root, p, n, n, nullptr, false);
+    rootPlayer = reachFill(lv_, board, mark_.data(), player);
+    TwoNode* root = packFindNode(rootPlayer, n);
+    storeNode(root, rootPlayer, n, n, nullptr, false);
+    return root;
+}
+
+Outcome TwoSolver::packPlanSearch() {
+    // Root: every box on its goal, the player in the goal room; the start boxes leave the board.
+    int p = 0;
+    TwoNode* root = packStoreRoot(two_.threadTwoGoalList, pack_.roomCell, p);
     forward_.append(root, packPriority(mark_.data()));
     clearBoxes();
 

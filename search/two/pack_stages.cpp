@@ -27,20 +27,9 @@ void sortByKeys(int* cells, int* keys, int count) {
 
 Outcome TwoSolver::runStages() {
     const int n = two_.threadTwoBoxCount;
-    const int cells = lv_.cellCount;
-    int* board = two_.threadTwoBoard.data();
-
-    twoClearStore();
-    for (int c = 0; c < cells; c++) board[c] = pack_.walls[c];
-    for (int i = 0; i < n; i++) {
-        two_.workBoxList[i] = two_.startBoxList[i];
-        board[two_.workBoxList[i]] = BoxOn;
-    }
     // The prepared player cell: the analysis may have walled the start cell in.
-    for (int c = 0; c < cells; c++) mark_[c] = 0;
-    int u = reachFill(lv_, board, mark_.data(), two_.threadTwoPlayer);
-    TwoNode* root = packFindNode(u, n);
-    storeNode(root, u, n, n, nullptr, false);
+    int u = 0;
+    TwoNode* root = packStoreRoot(two_.startBoxList, two_.threadTwoPlayer, u);
     pack_.packPlanIndex = 0;
     pack_.packPhase = 0;
 

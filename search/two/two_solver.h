@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "solver/board.h"
+#include "solver/fifo_buckets.h"
 #include "solver/node_stores.h"
 #include "solver/primitives.h"
 #include "solver/run_control.h"
@@ -65,40 +66,6 @@ struct CorralRecord {
     CorralRecord* next;
 };
 static_assert(sizeof(CorralRecord) * PatternCacheRecords == StoreTwoNodeTable);
-
-// A FIFO-per-bucket priority queue threaded through the records' `next` pointers.
-template <typename Record, int Buckets> struct BucketQueue {
-    std::array<Record*, Buckets> head{};
-    std::array<Record*, Buckets> tail{};
-    int top = 0;
-
-    void clear() {
-        head.fill(nullptr);
-        tail.fill(nullptr);
-        top = 0;
-    }
-    void append(Record* r, int k) {
-        if (tail[k] != nullptr) {
-            tail[k]->next = r;
-        } else {
-            head[k] = r;
-            if (k > top) top = k;
-        }
-        tail[k] = r;
-    }
-    // Highest bucket first, first in first out within a bucket; nullptr when empty.
-    Record* take() {
-        while (top >= 0 && head[top] == nullptr) top--;
-        if (top < 0) {
-            top = 0;
-            return nullptr;
-        }
-        Record* r = head[top];
-        head[top] = r->next;
-        if (head[top] == nullptr) tail[top] = nullptr;
-        return r;
-    }
-};
 
 // What a corral search, or a look into the pattern cache, found.
 enum class CorralResult {
@@ -246,6 +213,9 @@ class TwoSolver {
 
     // Packing solver: plan search (pack_plan.cpp).
     TwoNode* packFindNode(int player, int boxesLeft);
+    // Empties the store and stores one root: the packing walls, `boxes` on the board, the player's
+    // reach from `player` in mark_ (its normalised cell in rootPlayer).
+    TwoNode* packStoreRoot(const std::array<int, MaxBoxes>& boxes, int player, int& rootPlayer);
     Outcome packRun(const GoalRooms& rooms);
     bool packPrepare(const GoalRooms& rooms);
     Outcome packPlanSearch();
@@ -289,8 +259,8 @@ class TwoSolver {
     TwoNode* twoMeetNode_ = nullptr;
     Handoff handoff_;
     bool backwardPruned_ = false; // a backward pull was skipped by a tunnel rule this run
-    BucketQueue<TwoNode, TwoQueueBuckets> forward_;
-    BucketQueue<TwoNode, TwoQueueBuckets> backward_;
+    FifoBuckets<TwoNode, &TwoNode::next, TwoQueueBuckets> forward_;
+    FifoBuckets<TwoNode, &TwoNode::next, TwoQueueBuckets> backward_;
 
     // Corral test state.
     Board corralBoard_{};
@@ -299,7 +269,7 @@ class TwoSolver {
     int corralStamp_ = 0;
     int corralBudget_ = 0;
     int corralNewCount_ = 0;
-    BucketQueue<CorralRecord, CorralMaxBoxes> corralQueue_;
+    FifoBuckets<CorralRecord, &CorralRecord::next, CorralMaxBoxes> corralQueue_;
     CorralRecord* corralRecord_ = nullptr;
     Board corralLabel_{};
     Board corralMark_{};
