@@ -19,6 +19,7 @@
 #include "search/bidir/stage.h"
 #include "solver/board.h"
 #include "solver/chain.h"
+#include "solver/fifo_buckets.h"
 #include "solver/node_stores.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
@@ -48,38 +49,25 @@ inline std::uint32_t bidirKey(const int* boxes, int count, int player) {
     return sum + p + p * product + (p ^ xorAll);
 }
 
-template <typename Node, int Buckets> struct SideQueue {
-    std::array<Node*, Buckets> head{};
-    std::array<Node*, Buckets> tail{};
-    int topBucket = 0;
+// One side's bucket queue, with the count of its queued nodes and, per cell, of those with a box there.
+template <typename Node, int Buckets> struct SideQueue : FifoBuckets<Node, &Node::next, Buckets> {
+    using Base = FifoBuckets<Node, &Node::next, Buckets>;
     int openCount = 0;
     std::array<int, MaxCells> tally{}; // per cell, the queued nodes with a box there
 
     void clear(int cells) {
-        head.fill(nullptr);
-        tail.fill(nullptr);
-        topBucket = 0;
+        Base::clear();
         openCount = 0;
         for (int c = 0; c < cells; c++) tally[c] = 0;
     }
     void append(Node* node, int bucket) {
-        node->next = nullptr;
-        if (tail[bucket] != nullptr)
-            tail[bucket]->next = node;
-        else
-            head[bucket] = node;
-        tail[bucket] = node;
-        if (bucket > topBucket) topBucket = bucket;
+        Base::append(node, bucket);
         openCount++;
     }
     // Highest bucket first, first in first out within one; none when every bucket is empty.
     Node* take() {
-        while (topBucket > 0 && head[topBucket] == nullptr) topBucket--;
-        Node* node = head[topBucket];
-        if (node == nullptr) return nullptr;
-        head[topBucket] = node->next;
-        if (head[topBucket] == nullptr) tail[topBucket] = nullptr;
-        openCount--;
+        Node* node = Base::take();
+        if (node != nullptr) openCount--;
         return node;
     }
 };

@@ -224,7 +224,6 @@ CorralResult TwoSolver::corralLookup(int p) {
     rec->count = static_cast<std::int8_t>(keyCount);
     rec->stamp = stamp;
     rec->verdict = 0;
-    rec->next = nullptr;
     corralQueue_.append(rec, CorralMaxBoxes - keyCount);
     corralRecord_ = rec;
     return CorralResult::Pending;

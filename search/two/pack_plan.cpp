@@ -54,7 +54,6 @@ bool TwoSolver::packPrepare(const GoalRooms& rooms) {
     return true;
 }
 
-// Pulls from the solved position until the plan is complete (Solved, twoMeetNode_ its last node).
 TwoNode* TwoSolver::packStoreRoot(const std::array<int, MaxBoxes>& boxes, int player, int& rootPlayer) {
     const int n = two_.threadTwoBoxCount;
     const int cells = lv_.cellCount;
@@ -72,6 +71,7 @@ TwoNode* TwoSolver::packStoreRoot(const std::array<int, MaxBoxes>& boxes, int pl
     return root;
 }
 
+// Pulls from the solved position until the plan is complete (Solved, twoMeetNode_ its last node).
 Outcome TwoSolver::packPlanSearch() {
     // Root: every box on its goal, the player in the goal room; the start boxes leave the board.
     int p = 0;
