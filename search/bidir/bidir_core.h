@@ -21,6 +21,7 @@
 #include "solver/chain.h"
 #include "solver/fifo_buckets.h"
 #include "solver/node_stores.h"
+#include "solver/probe_stats.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
@@ -86,6 +87,7 @@ class BidirCore {
     int nodeCount() const { return nodeCount_; }
     Node& slot(std::uint32_t i) { return table_[i]; }
     Node* lastSlot() const { return slot_; }
+    const ProbeStats& probeStats() const { return probeStats_; }
     SideQueue<Node, Buckets> backwardQueue;
     SideQueue<Node, Buckets> forwardQueue;
     int backwardExpanded = 0; // nodes taken out for expansion since the set-up
@@ -129,6 +131,7 @@ class BidirCore {
     Node* parent_ = nullptr; // the node under expansion; none while roots are inserted
     Node* slot_ = nullptr;   // the slot insert looked at last: after a meeting, the node met
     int movedBox_ = -1;      // the box whose move made the meeting position
+    ProbeStats probeStats_;
 
   private:
     Node* joinAtMeeting();
@@ -148,6 +151,7 @@ template <typename S, typename N, std::uint32_t Sl, int L, int B>
 void BidirCore<S, N, Sl, L, B>::clearTables() {
     if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{Sl} * sizeof(N));
     nodeCount_ = 0;
+    probeStats_.reset();
     publishNodeCount();
     backwardExpanded = 0;
     forwardExpanded = 0;
@@ -164,13 +168,16 @@ int BidirCore<S, N, Sl, L, B>::insert(int movedBox, int player, std::uint8_t sid
     const int* board = st_.stageBoard.data();
     std::uint32_t slot = bidirKey(st_.stageBoxList.data(), n, player) % Sl;
     const bool forward = side != SideBackward;
+    std::uint32_t probes = 0;
     for (;;) {
         N& node = table_[slot];
         slot_ = &node;
+        probes++;
         if (node.player == 0) break;
         bool same = node.player == player;
         for (int k = 0; k < n && same; k++) same = board[node.boxes[k]] == BoxOn;
         if (same) {
+            probeStats_.count(probes, probes);
             // Two forward entries of one position (a root and a pushed child) are the same node.
             if (node.side == side || (forward && !node.backward())) return StepDone;
             if (parent_ != nullptr) {
@@ -187,7 +194,9 @@ int BidirCore<S, N, Sl, L, B>::insert(int movedBox, int player, std::uint8_t sid
         slot += BidirProbeStep;
         if (slot >= Sl) slot -= Sl;
     }
+    probeStats_.count(probes, probes);
     if (nodeCount_ >= L) return StepFull;
+    probeStats_.stored++;
     N& node = *slot_;
     for (int k = 0; k < n; k++) node.boxes[k] = static_cast<std::int16_t>(st_.stageBoxList[k]);
     node.player = static_cast<std::int16_t>(player);

@@ -15,6 +15,7 @@
 #include "solver/board.h"
 #include "solver/node_stores.h"
 #include "solver/primitives.h"
+#include "solver/probe_stats.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
@@ -132,6 +133,7 @@ class MainSearch {
     void loadPlacementNode(const PlacementNode* node);
     PlacementNode* placementQueueHead() const { return placeQueueHead; }
     const PlacementNode& placeSlot(std::uint32_t i) { return placeTable_[i]; }
+    const ProbeStats& placeProbeStats() const { return placeProbeStats_; }
     // The restart's choice: keeps the queued nodes moved by the (up to) three boxes that moved
     // least, with their ancestors, and drops every other node. False when no node was kept.
     bool keepLeastMovedBoxes();
@@ -204,6 +206,7 @@ class MainSearch {
 
     // Tables in the node store.
     StoreTable<PlacementNode, PlaceHardCap + 1> placeTable_;
+    ProbeStats placeProbeStats_;
     StoreTable<OrderNode, OrderNodeLimit + MaxGoalRooms> orderTable_;
     StoreTable<OrderNode, ProbeNodeLimit> probeTable_;
     PenCorral placeCorral_;

@@ -260,22 +260,27 @@ void MainSearch::storePlacementNode(int movedBox, int player, bool capped) {
         xorAll ^= c;
     }
     std::uint32_t index = (sum + product + xorAll) % PlaceTableSize;
+    std::uint32_t probes = 0;
     for (;;) {
         PlacementNode& node = placeTable_[index];
+        probes++;
         if (node.player == 0) break;
         if (node.player == player) {
             bool same = true;
             for (int i = 0; i < n && same; i++) same = placeBoard[node.cell[i]] == BoxOn;
             if (same) {
+                placeProbeStats_.count(probes, probes);
                 placeProbe = &node;
                 return;
             }
         }
         index = (index + TableProbeStep) % PlaceTableSize;
     }
+    placeProbeStats_.count(probes, probes);
     // Past the hard cap only the accepted placement itself is stored; the loop ends at its next look.
     if (capped && placeNodeCount >= PlaceHardCap) return;
     placeNodeCount++;
+    placeProbeStats_.stored++;
     if ((placeNodeCount & 1023) == 0)
         control_.placeNodeCount.store(placeNodeCount, std::memory_order_relaxed);
     PlacementNode& node = placeTable_[index];

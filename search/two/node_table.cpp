@@ -20,13 +20,21 @@ TwoNode* TwoSolver::twoFindNode(int player) {
     const int n = two_.threadTwoBoxCount;
     const int* board = two_.threadTwoBoard.data();
     std::uint32_t slot = positionKey(player, two_.workBoxList.data(), n) % TwoTableSlots;
+    std::uint32_t probes = 0;
     for (;;) {
         TwoNode* node = table_ + slot;
-        if (node->player == 0) return node;
+        probes++;
+        if (node->player == 0) {
+            probeStats_.count(probes, probes);
+            return node;
+        }
         if (node->player == player) {
             int i = 0;
             while (i < n && board[node->boxes[i]] == BoxOn) i++;
-            if (i == n) return node;
+            if (i == n) {
+                probeStats_.count(probes, probes);
+                return node;
+            }
         }
         slot += ProbeStep;
         if (slot >= TwoTableSlots) slot -= TwoTableSlots;
@@ -61,6 +69,7 @@ TwoNode* TwoSolver::packFindNode(int player, int boxesLeft) {
 void TwoSolver::twoClearStore() {
     NodeStores::zeroRange(stores_.nodeStoreTwo(), 0, NodeStoreTwoBytes);
     nodeCount_ = 0;
+    probeStats_.reset();
     publishNodeCount();
     twoMeetNode_ = nullptr;
     forward_.clear();
@@ -71,6 +80,7 @@ bool TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, Two
     if (limited && nodeCount_ >= TwoNodeLimit) return false;
     // The progress display needs only a recent count; one shared write per node would cost more.
     if ((++nodeCount_ & 4095) == 0) publishNodeCount();
+    probeStats_.stored++;
     const int n = two_.threadTwoBoxCount;
     for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
     slot->player = static_cast<std::int16_t>(player);

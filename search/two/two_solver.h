@@ -10,6 +10,7 @@
 #include "solver/fifo_buckets.h"
 #include "solver/node_stores.h"
 #include "solver/primitives.h"
+#include "solver/probe_stats.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
@@ -141,6 +142,7 @@ class TwoSolver {
 
     const Handoff& handoff() const { return handoff_; }
     int twoNodeCount() const { return nodeCount_; }
+    const ProbeStats& probeStats() const { return probeStats_; }
 
     // What one expansion found.
     enum class Step {
@@ -256,6 +258,7 @@ class TwoSolver {
     TwoNode* table_ = nullptr;
     CorralRecord* cache_ = nullptr;
     int nodeCount_ = 0;
+    ProbeStats probeStats_;
     TwoNode* twoMeetNode_ = nullptr;
     Handoff handoff_;
     bool backwardPruned_ = false; // a backward pull was skipped by a tunnel rule this run
