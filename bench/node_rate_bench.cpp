@@ -189,7 +189,8 @@ Sample runFull(cw::Engine& engine, long budget) {
     if (!full.setUp()) return Sample{};
     return runBidir(engine, full, budget, [&] {
         int r = cw::StepDone;
-        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::StepDone; k++) r = full.fullExpandBackward();
+        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::StepDone; k++)
+            r = full.fullExpandBackward();
         if (r == cw::StepDone) r = full.fullExpandForward();
         return r;
     });
@@ -201,9 +202,9 @@ void printSample(const char* search, const LevelChoice& choice, int boxes, const
     char past[32] = "-";
     if (s.markNodes >= 0 && s.seconds > s.markSeconds && s.nodes > s.markNodes)
         std::snprintf(past, sizeof past, "%.0f", (s.nodes - s.markNodes) / (s.seconds - s.markSeconds));
-    std::printf("%-9s %-13s %5d %10ld %7.1f %9.0f %9s %6.2f %7u %6.2f %9ld %8.0f %s\n", search, choice.name, boxes,
-                s.nodes, s.seconds, rate, past, s.probes.meanProbes(), s.probes.largest, s.probes.meanLines(),
-                faults, rss, s.end);
+    std::printf("%-9s %-13s %5d %10ld %7.1f %9.0f %9s %6.2f %7u %6.2f %9ld %8.0f %s\n", search, choice.name,
+                boxes, s.nodes, s.seconds, rate, past, s.probes.meanProbes(), s.probes.largest,
+                s.probes.meanLines(), faults, rss, s.end);
     std::fflush(stdout);
 }
 

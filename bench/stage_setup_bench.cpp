@@ -1,5 +1,5 @@
-// How long thread one's last stage takes to set up on a large level: clearing store one and the full
-// search's set-up, first on an untouched store and then after the search has filled part of its
+// How long thread one's last stage takes to set up on a large level: the full search's set-up, which
+// clears its tables, first on an untouched store and then after the search has filled part of its
 // table. A set-up that grew with the table's size (1.7 GB) would show in the second figure.
 //
 //   build/bench/stage_setup_bench [FILE LEVEL [EXPANSIONS]]   (defaults xsokoban-90.txt 10, 5000)
@@ -31,10 +31,9 @@ double residentMiB() {
     return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
 }
 
-// Store one cleared as thread one's body clears it before the last stage, then the set-up.
-double timedSetUp(cw::NodeStores& stores, cw::FullSearch& full, bool& ready) {
+// The full search's set-up, which clears its tables as the last stage starts.
+double timedSetUp(cw::FullSearch& full, bool& ready) {
     const auto start = Clock::now();
-    stores.zeroStoreOne();
     ready = full.setUp();
     return ms(Clock::now() - start);
 }
@@ -65,13 +64,12 @@ int main(int argc, char** argv) {
                      file.c_str());
         return 2;
     }
-    cw::NodeStores& stores = cw::EngineProbe::stores(*engine);
     cw::ThreadOneSearch& one = cw::EngineProbe::threadOne(*engine);
     one.resetRun();
     cw::FullSearch& full = one.full;
 
     bool ready = false;
-    const double fresh = timedSetUp(stores, full, ready);
+    const double fresh = timedSetUp(full, ready);
     if (!ready) {
         std::fprintf(stderr, "stage_setup_bench: the full search has nothing to search on this level\n");
         return 1;
@@ -84,7 +82,7 @@ int main(int argc, char** argv) {
     }
     const int nodes = full.nodeCount();
     const double filledMiB = residentMiB();
-    const double touched = timedSetUp(stores, full, ready);
+    const double touched = timedSetUp(full, ready);
     std::printf("%s %d (%d boxes): set-up %.2f ms on an untouched store; after %ld expansions (%d nodes, "
                 "%.0f MiB resident) %.2f ms, %.0f MiB resident afterwards\n",
                 file.c_str(), number, engine->level.levelBoxCount, fresh, done, nodes, filledMiB, touched,

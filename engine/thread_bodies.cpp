@@ -10,7 +10,6 @@ void Engine::threadOneBody() {
         control.threadOneResult.store(Outcome::Failed);
         return;
     }
-    stores_.zeroStoreOne();
     threadOne_->resetRun();
     control.threadOneStage.store(0);
     // The stage that was running when thread one solved; in the main search, the meeting search
@@ -47,8 +46,6 @@ void Engine::threadOneBody() {
     control.runSeconds.store(control.elapsedSeconds());
 
     control.threadOneStage.store(2);
-    // The earlier stages' tables share the store with the full search's.
-    if (threadOne_->storeTouched()) stores_.zeroStoreOne();
     control.meetNodeCount.store(0);
     finish(threadOne_->fullSearch());
 }

@@ -1,6 +1,6 @@
 #include "solver/node_stores.h"
 
-#include <cstring>
+#include <cstdint>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
@@ -8,12 +8,6 @@
 namespace cw {
 
 namespace {
-
-std::byte* mapZeroPages(std::size_t bytes) {
-    void* p =
-        mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    return p == MAP_FAILED ? nullptr : static_cast<std::byte*>(p);
-}
 
 std::size_t pageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -33,37 +27,46 @@ std::size_t residentIn(const std::byte* base, std::size_t bytes) {
 
 } // namespace
 
+void adviseSmallPages(const void* begin, std::size_t bytes) {
+    const std::size_t page = pageSize();
+    const auto first = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page;
+    const auto end = (reinterpret_cast<std::uintptr_t>(begin) + bytes) / page * page;
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_NOHUGEPAGE);
+}
+
+std::byte* NodeStores::map(Mapping& m, std::size_t bytes) {
+    const std::size_t mapped = bytes + HugePageBytes;
+    void* p =
+        mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    m.base = p;
+    m.bytes = mapped;
+    const auto address = reinterpret_cast<std::uintptr_t>(p);
+    auto* store = reinterpret_cast<std::byte*>(hugeAligned(address));
+    // Huge pages spare the page walks of probes spread over gigabytes and most of the page faults; a
+    // kernel without them (or one that refuses) leaves small pages, which work the same.
+    madvise(store, bytes, MADV_HUGEPAGE);
+    return store;
+}
+
+void NodeStores::unmap(Mapping& m) {
+    if (m.base != nullptr) munmap(m.base, m.bytes);
+    m = Mapping{};
+}
+
 NodeStores::NodeStores() {
-    one_ = mapZeroPages(NodeStoreOneBytes);
+    one_ = map(mapOne_, NodeStoreOneBytes);
     if (one_ == nullptr) return;
-    two_ = mapZeroPages(NodeStoreTwoBytes);
+    two_ = map(mapTwo_, NodeStoreTwoBytes);
     if (two_ == nullptr) {
-        munmap(one_, NodeStoreOneBytes);
+        unmap(mapOne_);
         one_ = nullptr;
     }
 }
 
 NodeStores::~NodeStores() {
-    if (one_ != nullptr) munmap(one_, NodeStoreOneBytes);
-    if (two_ != nullptr) munmap(two_, NodeStoreTwoBytes);
-}
-
-void NodeStores::zeroRange(std::byte* store, std::size_t offset, std::size_t length) {
-    if (store == nullptr || length == 0) return;
-    const std::size_t page = pageSize();
-    std::size_t begin = offset;
-    const std::size_t end = offset + length;
-    std::size_t firstWhole = (begin + page - 1) / page * page;
-    std::size_t lastWhole = end / page * page;
-    if (firstWhole >= lastWhole) {
-        std::memset(store + begin, 0, length);
-        return;
-    }
-    std::memset(store + begin, 0, firstWhole - begin);
-    std::memset(store + lastWhole, 0, end - lastWhole);
-    // Dropping private anonymous pages makes them read as zero again and returns the memory.
-    if (madvise(store + firstWhole, lastWhole - firstWhole, MADV_DONTNEED) != 0)
-        std::memset(store + firstWhole, 0, lastWhole - firstWhole);
+    unmap(mapOne_);
+    unmap(mapTwo_);
 }
 
 std::size_t NodeStores::residentBytes() const {

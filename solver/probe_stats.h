@@ -7,11 +7,11 @@
 namespace cw {
 
 struct ProbeStats {
-    std::uint64_t finds = 0;     // looks for a position, found or not
-    std::uint64_t probes = 0;    // slots looked at by all of them
-    std::uint64_t lines = 0;     // cache lines read by all of them
-    std::uint32_t largest = 0;   // slots looked at by the longest
-    std::uint64_t stored = 0;    // positions stored new
+    std::uint64_t finds = 0;   // looks for a position, found or not
+    std::uint64_t probes = 0;  // slots looked at by all of them
+    std::uint64_t lines = 0;   // cache lines read by all of them
+    std::uint32_t largest = 0; // slots looked at by the longest
+    std::uint64_t stored = 0;  // positions stored new
 
     void count(std::uint32_t slots, std::uint32_t cacheLines) {
         finds++;

@@ -30,6 +30,8 @@ class TwoSolverProbe {
   public:
     explicit TwoSolverProbe(TwoSolver& s) : s_(s) {}
     TwoNode* twoFindNode(int player) { return s_.twoFindNode(player); }
+    // Stores the position in workBoxList with `player` (which a find has just not found).
+    TwoNode* storeNode(int player) { return s_.storeNode(player, -1, 2, nullptr, false); }
     void twoClearStore() { s_.twoClearStore(); }
     void resetHandoff() { s_.resetHandoff(); }
     void recordForwardChain(TwoNode* node) { s_.recordForwardChain(node); }
@@ -59,9 +61,8 @@ class TwoSolverProbe {
     void packDistanceFill() { s_.packDistanceFill(); }
     // Stores the position on the board and in workBoxList as a node of the packing solver.
     TwoNode* storePackNode(int player, int movedBox, TwoNode* parent) {
-        TwoNode* slot = s_.packFindNode(player, s_.two_.threadTwoBoxCount);
-        s_.storeNode(slot, player, movedBox, s_.two_.threadTwoBoxCount, parent, false);
-        return slot;
+        if (TwoNode* known = s_.packFindNode(player, s_.two_.threadTwoBoxCount)) return known;
+        return s_.storeNode(player, movedBox, s_.two_.threadTwoBoxCount, parent, false);
     }
     void queueNode(TwoNode* node, int bucket) { s_.forward_.append(node, bucket); }
     TwoNode* takeNode() { return s_.forward_.take(); }

@@ -35,8 +35,8 @@ TEST_F(FullSearchTest, SixtyFourBoxesOnTopScoreCellsLandInTheLastBucket) {
     }
     EXPECT_EQ(full().nodePriority(true), 896);
     EXPECT_EQ(full().nodePriority(false), 448);
-    ASSERT_EQ(full().insert(-1, at(1, 1), cw::SideRoot), 1);
-    ASSERT_EQ(full().insert(-1, at(1, 1), cw::SideBackward), 1);
+    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideRoot), 1);
+    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideBackward), 1);
     EXPECT_NE(full().forwardQueue.head[896], nullptr);
     EXPECT_NE(full().backwardQueue.head[448], nullptr);
 }

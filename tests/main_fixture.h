@@ -17,13 +17,12 @@ struct MainFixture : ::testing::Test {
     std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
     std::string text;
 
-    // Loads the level and prepares the run; the main search's store is empty afterwards.
+    // Loads the level and prepares the run; each search's tables are emptied as it starts.
     void prepare(const std::string& level) {
         text = level;
         ASSERT_EQ(load(engine->level, level), cw::Outcome::Ready);
         engine->control.timeLimitSec = 60;
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
-        cw::EngineProbe::stores(*engine).zeroStoreOne();
         cw::EngineProbe::threadOne(*engine).resetRun();
     }
     cw::MainSearch& main() { return cw::EngineProbe::threadOne(*engine).main(); }

@@ -39,7 +39,7 @@ struct PenFixture : ::testing::Test {
             if (board[c] == cw::BoxOn) boxes[boxCount++] = c;
         }
         pen = std::make_unique<cw::PenCorral>(*lv, control, !probeInstance);
-        pen->attach(table.data(), 0, probeInstance);
+        pen->attach(table.data(), 0);
         pen->setCaller(board.data(), boxes.data(), &boxCount, mask.data());
         pen->clearTable();
         reach.fill(0);

@@ -45,8 +45,8 @@ struct SubsetCorralTest : cwtest::BidirFixture {
         std::byte* store = cw::EngineProbe::stores(*engine).nodeStoreOne();
         small = std::make_unique<cw::SmallCorral>(engine->level, engine->control, stage(), *ranges);
         large = std::make_unique<cw::LargeCorral>(engine->level, engine->control, stage(), *ranges);
-        small->attach(store, cw::SmallSubset::Offset);
-        large->attach(store, cw::LargeSubset::Offset);
+        small->attach(store, cw::SmallSubset::Region.offset);
+        large->attach(store, cw::LargeSubset::Region.offset);
         small->setUp();
         large->setUp();
     }

@@ -49,18 +49,18 @@ TEST_F(TwoFixture, EqualBoxSetsInAnotherOrderAreOneNode) {
     prepare(rows({"########", "#@     #", "# $ $  #", "#  $   #", "#  ... #", "########"}));
     const int a = at(2, 2), b = at(2, 4), c = at(3, 3);
     placeBoxes({a, b, c});
-    cw::TwoNode* slot = two->twoFindNode(at(1, 1));
-    ASSERT_EQ(slot->player, 0);
-    slot->player = static_cast<std::int16_t>(at(1, 1));
-    for (int i = 0; i < 3; i++) slot->boxes[i] = static_cast<std::int16_t>(copies().workBoxList[i]);
+    two->twoClearStore();
+    ASSERT_EQ(two->twoFindNode(at(1, 1)), nullptr);
+    cw::TwoNode* node = two->storeNode(at(1, 1));
+    ASSERT_NE(node, nullptr);
 
     placeBoxes({c, a, b});
-    EXPECT_EQ(two->twoFindNode(at(1, 1)), slot);
+    EXPECT_EQ(two->twoFindNode(at(1, 1)), node);
     // The same boxes with the player in another area are another node.
-    EXPECT_NE(two->twoFindNode(at(4, 6)), slot);
+    EXPECT_EQ(two->twoFindNode(at(4, 6)), nullptr);
     // Another box set with the same player is another node.
     placeBoxes({a, b, at(3, 4)});
-    EXPECT_NE(two->twoFindNode(at(1, 1)), slot);
+    EXPECT_EQ(two->twoFindNode(at(1, 1)), nullptr);
 }
 
 TEST_F(TwoFixture, HandoffKeepsEveryMoveThatFitsAndFlagsTheRest) {

@@ -15,19 +15,20 @@
 
 #include "search/bidir/bidir_node.h"
 #include "search/bidir/path_record.h"
-#include "search/bidir/region_mark.h"
 #include "search/bidir/stage.h"
 #include "solver/board.h"
 #include "solver/chain.h"
 #include "solver/fifo_buckets.h"
+#include "solver/keyed_table.h"
 #include "solver/node_stores.h"
+#include "solver/position_key.h"
 #include "solver/probe_stats.h"
+#include "solver/region_mark.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
 namespace cw {
 
-constexpr std::uint32_t BidirProbeStep = 491;
 constexpr int BoxMoveEntries = 10'000; // states of one box's breadth-first move
 
 // Results of the shared steps; the values are the outcome codes the callers pass on.
@@ -36,19 +37,9 @@ constexpr int StepMet = 8;
 constexpr int StepFull = 9;
 constexpr int StepStopped = 10;
 
-// The key of a position: sum, product and XOR of the box cells combined with the player (32-bit,
-// wrapping).
-inline std::uint32_t bidirKey(const int* boxes, int count, int player) {
-    std::uint32_t sum = 0, product = 1, xorAll = 0;
-    for (int i = 0; i < count; i++) {
-        const auto c = static_cast<std::uint32_t>(boxes[i]);
-        sum += c;
-        product *= c;
-        xorAll ^= c;
-    }
-    const auto p = static_cast<std::uint32_t>(player);
-    return sum + p + p * product + (p ^ xorAll);
-}
+// Children of one box move whose index lines are asked for ahead of their insert: enough to hide a
+// memory access behind the inserts before it, few enough that the lines are still in cache.
+constexpr int InsertPrefetchAhead = 4;
 
 // One side's bucket queue, with the count of its queued nodes and, per cell, of those with a box there.
 template <typename Node, int Buckets> struct SideQueue : FifoBuckets<Node, &Node::next, Buckets> {
@@ -73,21 +64,26 @@ template <typename Node, int Buckets> struct SideQueue : FifoBuckets<Node, &Node
     }
 };
 
-template <typename Search, typename NodeType, std::uint32_t Slots, int NodeLimit, int Buckets>
+// The node table of one search: `IndexEntries` index entries at most, `NodeLimit` nodes.
+template <typename Search, typename NodeType, std::uint32_t IndexEntries, int NodeLimit, int Buckets>
 class BidirCore {
   public:
     using Node = NodeType;
-    static constexpr std::uint32_t TableSlots = Slots;
 
-    // The position in stageBoxList, its boxes on stageBoard: 1 stored now or already known on this
-    // side, 8 met the other side, 9 the table is full.
-    int insert(int movedBox, int player, std::uint8_t side, int prefix = 0);
+    // The position in stageBoxList with `player`, its boxes on stageBoard, and its key: 1 stored now
+    // or already known on this side, 8 met the other side, 9 the table is full.
+    int insert(std::uint64_t key, int movedBox, int player, std::uint8_t side, int prefix = 0);
+    // The key of the position in stageBoxList with `player`, from scratch.
+    std::uint64_t stageKey(int player) const {
+        return positionKey(boxesKey(st_.stageBoxList.data(), st_.stageBoxCount), player);
+    }
 
-    // Nodes stored since the set-up; the node table; the queues. Read by tests.
+    // Nodes stored since the set-up, in the order stored; the node insert met or found last; the
+    // queues. Read by tests.
     int nodeCount() const { return nodeCount_; }
-    Node& slot(std::uint32_t i) { return table_[i]; }
-    Node* lastSlot() const { return slot_; }
-    const ProbeStats& probeStats() const { return probeStats_; }
+    Node& storedNode(int i) { return table_.at(static_cast<std::uint32_t>(i)); }
+    Node* lastFound() const { return found_; }
+    const ProbeStats& probeStats() const { return table_.stats; }
     SideQueue<Node, Buckets> backwardQueue;
     SideQueue<Node, Buckets> forwardQueue;
     int backwardExpanded = 0; // nodes taken out for expansion since the set-up
@@ -95,14 +91,16 @@ class BidirCore {
 
   protected:
     BidirCore(const Level& level, StageCopies& stage, const PathRecord& path, Trace& trace,
-              RunControl& control, std::byte* store, std::size_t offset)
-        : lv_(level), st_(stage), path_(path), trace_(trace), control_(control), store_(store),
-          offset_(offset), table_(store == nullptr ? nullptr : reinterpret_cast<Node*>(store + offset)) {}
+              RunControl& control, std::byte* store, const StoreRegion& region)
+        : lv_(level), st_(stage), path_(path), trace_(trace), control_(control) {
+        if (store != nullptr)
+            table_.attach(store + region.offset, region.bytes, IndexEntries,
+                          static_cast<std::uint32_t>(NodeLimit));
+    }
 
     Search& self() { return static_cast<Search&>(*this); }
 
-    // Empties the node table (its pages go back to the system, so the cost follows what was
-    // touched) and both queues.
+    // Empties the node table (the cost follows what the last search stored) and both queues.
     void clearTables();
     // One backward root per free region of the solved position, the region's smallest cell as
     // player; stageBoxList is set to the goals.
@@ -123,25 +121,30 @@ class BidirCore {
     const PathRecord& path_;
     Trace& trace_;
     RunControl& control_;
-    std::byte* store_;
-    std::size_t offset_;
-    Node* table_;
+    NodeTable<Node> table_;
 
     int nodeCount_ = 0;
     Node* parent_ = nullptr; // the node under expansion; none while roots are inserted
-    Node* slot_ = nullptr;   // the slot insert looked at last: after a meeting, the node met
+    Node* found_ = nullptr;  // the node insert found last: after a meeting, the node met
     int movedBox_ = -1;      // the box whose move made the meeting position
-    ProbeStats probeStats_;
 
   private:
     Node* joinAtMeeting();
     void replayChain(Node* root, bool stepsByTarget);
 
-    RegionMark nodeMark_;  // the region of the node under expansion
-    RegionMark stateMark_; // the region of one state of a box move
+    // The region of one state of a box move, on stateMark_ or, where the move cannot change it
+    // but by the box's two cells, on nodeMark_ shifted by them: the state's player cell and the
+    // sides of `cell` the player reaches.
+    int stateRegion(int from, int cell, int stand, int& sides);
+
+    RegionMark nodeMark_;            // the region of the node under expansion
+    RegionMark stateMark_;           // the region of one state of a box move
+    int nodeLowest_ = 0;             // the smallest cell of nodeMark_'s region
+    std::uint64_t nodeBoxesKey_ = 0; // the boxes' key of the node under expansion
     std::array<int, BoxMoveEntries> moveCell_{};
     std::array<int, BoxMoveEntries> moveSides_{};
     std::array<int, BoxMoveEntries> movePlayer_{};
+    std::array<std::uint64_t, BoxMoveEntries> moveKey_{};
     Board visited_{}; // per cell, the side bits a box move has reached it with
     Board visitedCells_{};
     int visitedCount_ = 0;
@@ -149,68 +152,63 @@ class BidirCore {
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
 void BidirCore<S, N, Sl, L, B>::clearTables() {
-    if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{Sl} * sizeof(N));
+    table_.clear();
+    table_.stats.reset();
     nodeCount_ = 0;
-    probeStats_.reset();
     publishNodeCount();
     backwardExpanded = 0;
     forwardExpanded = 0;
     backwardQueue.clear(lv_.cellCount);
     forwardQueue.clear(lv_.cellCount);
     parent_ = nullptr;
-    slot_ = nullptr;
+    found_ = nullptr;
     movedBox_ = -1;
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
-int BidirCore<S, N, Sl, L, B>::insert(int movedBox, int player, std::uint8_t side, int prefix) {
+int BidirCore<S, N, Sl, L, B>::insert(std::uint64_t key, int movedBox, int player, std::uint8_t side,
+                                      int prefix) {
     const int n = st_.stageBoxCount;
     const int* board = st_.stageBoard.data();
-    std::uint32_t slot = bidirKey(st_.stageBoxList.data(), n, player) % Sl;
     const bool forward = side != SideBackward;
-    std::uint32_t probes = 0;
-    for (;;) {
-        N& node = table_[slot];
-        slot_ = &node;
-        probes++;
-        if (node.player == 0) break;
-        bool same = node.player == player;
-        for (int k = 0; k < n && same; k++) same = board[node.boxes[k]] == BoxOn;
-        if (same) {
-            probeStats_.count(probes, probes);
-            // Two forward entries of one position (a root and a pushed child) are the same node.
-            if (node.side == side || (forward && !node.backward())) return StepDone;
-            if (parent_ != nullptr) {
-                movedBox_ = movedBox;
-                return StepMet;
-            }
-            if (forward) {
-                // A path position met a backward node: the path leads there, the chain goes on.
-                node.prefix = static_cast<std::uint16_t>(prefix);
-                return StepMet;
-            }
-            // A backward root at a forward root is no meeting: the level is not solved at its start.
+    // A backward root at a forward root is no meeting (the level is not solved at its start): it is
+    // stored beside it.
+    const bool rootBesideForward = !forward && parent_ == nullptr;
+    N* node = table_.find(key, [&](const N& x) {
+        if (x.player != player || (rootBesideForward && !x.backward())) return false;
+        for (int k = 0; k < n; k++)
+            if (board[x.boxes[k]] != BoxOn) return false;
+        return true;
+    });
+    if (node != nullptr) {
+        found_ = node;
+        // Two forward entries of one position (a root and a pushed child) are the same node.
+        if (node->side == side || (forward && !node->backward())) return StepDone;
+        if (parent_ != nullptr) {
+            movedBox_ = movedBox;
+            return StepMet;
         }
-        slot += BidirProbeStep;
-        if (slot >= Sl) slot -= Sl;
+        // A path position met a backward node: the path leads there, the chain goes on.
+        node->prefix = static_cast<std::uint16_t>(prefix);
+        return StepMet;
     }
-    probeStats_.count(probes, probes);
     if (nodeCount_ >= L) return StepFull;
-    probeStats_.stored++;
-    N& node = *slot_;
-    for (int k = 0; k < n; k++) node.boxes[k] = static_cast<std::int16_t>(st_.stageBoxList[k]);
-    node.player = static_cast<std::int16_t>(player);
-    node.movedBox = static_cast<std::int8_t>(movedBox);
-    node.side = side;
-    node.prefix = static_cast<std::uint16_t>(prefix);
-    node.parent = parent_;
+    node = table_.add();
+    if (node == nullptr) return StepFull;
+    found_ = node;
+    for (int k = 0; k < n; k++) node->boxes[k] = static_cast<std::int16_t>(st_.stageBoxList[k]);
+    node->player = static_cast<std::int16_t>(player);
+    node->movedBox = static_cast<std::int8_t>(movedBox);
+    node->side = side;
+    node->prefix = static_cast<std::uint16_t>(prefix);
+    node->parent = parent_;
     // The progress display needs only a recent count; one shared write per node would cost more.
     if ((++nodeCount_ & 4095) == 0) publishNodeCount();
 
     const int priority = self().nodePriority(forward);
     SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
     for (int k = 0; k < n; k++) queue.tally[st_.stageBoxList[k]]++;
-    queue.append(&node, priority);
+    queue.append(node, priority);
     return StepDone;
 }
 
@@ -225,7 +223,7 @@ void BidirCore<S, N, Sl, L, B>::insertBackwardRoots(const std::array<int, MaxBox
     for (int c = 0; c < lv_.cellCount; c++) {
         if (st_.stageBoard[c] != Free || seen[c] != 0) continue;
         const int p = seen.add(lv_, st_.stageBoard.data(), c);
-        insert(-1, p, SideBackward);
+        insert(stageKey(p), -1, p, SideBackward);
     }
     seen.clear();
     st_.takeBoxes();
@@ -240,14 +238,17 @@ int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
     parent_ = node;
     self().gradeOtherSide(forward);
     const int n = st_.stageBoxCount;
+    std::uint64_t boxes = 0;
     for (int i = 0; i < n; i++) {
         const int c = node->boxes[i];
         st_.stageBoxList[i] = c;
+        boxes ^= boxKey(c);
         queue.tally[c]--;
         st_.stageBoard[c] = BoxOn;
         self().loadRow(i, c, forward);
     }
-    nodeMark_.fill(lv_, st_.stageBoard.data(), node->player);
+    nodeBoxesKey_ = boxes;
+    nodeLowest_ = nodeMark_.fill(lv_, st_.stageBoard.data(), node->player);
     if (control_.threadOneLive.wanted()) [[unlikely]] // for the window, while this stage runs
         control_.threadOneLive.publishWithFixedBoxes(lv_, st_.stageBoard.data(), st_.stageBoxList.data(), n,
                                                      node->player);
@@ -297,10 +298,8 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
             if (entries >= BoxMoveEntries) continue;
             board[t] = BoxOn;
             st_.stageBoxList[i] = t;
-            const int p = stateMark_.fill(lv_, board, stand);
             int reached = 0;
-            for (int e = 1; e <= 8; e <<= 1)
-                if (stateMark_[t + dbo[e]] != 0) reached |= e;
+            const int p = stateRegion(s, t, stand, reached);
             if (visited_[t] == 0) visitedCells_[visitedCount_++] = t;
             visited_[t] |= reached;
             const bool accepted = forward ? self().pushAccepted(i, c, t, p) : self().pullAccepted(i, c, t, p);
@@ -308,6 +307,7 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
                 moveCell_[entries] = t;
                 moveSides_[entries] = reached;
                 movePlayer_[entries] = p;
+                moveKey_[entries] = positionKey(movedBoxKey(nodeBoxesKey_, s, t), p);
                 entries++;
             }
             board[t] = Free;
@@ -315,12 +315,14 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
     }
     int result = StepDone;
     const std::uint8_t side = forward ? SidePushed : SideBackward;
+    for (int h = entries - 1; h >= 1 && h >= entries - InsertPrefetchAhead; h--) table_.prefetch(moveKey_[h]);
     for (int h = entries - 1; h >= 1 && result == StepDone; h--) {
+        if (h - InsertPrefetchAhead >= 1) table_.prefetch(moveKey_[h - InsertPrefetchAhead]);
         const int t = moveCell_[h];
         if (st_.stageCorridor[t] == 2) continue; // a box passes such a cell but never rests there
         st_.stageBoxList[i] = t;
         board[t] = BoxOn;
-        result = insert(i, movePlayer_[h], side);
+        result = insert(moveKey_[h], i, movePlayer_[h], side);
         if (result == StepDone) board[t] = Free;
     }
     for (int k = 0; k < visitedCount_; k++) visited_[visitedCells_[k]] = 0;
@@ -329,6 +331,24 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
     board[s] = BoxOn;
     st_.stageBoxList[i] = s;
     return StepDone;
+}
+
+template <typename S, typename N, std::uint32_t Sl, int L, int B>
+int BidirCore<S, N, Sl, L, B>::stateRegion(int from, int cell, int stand, int& sides) {
+    const int* board = st_.stageBoard.data();
+    const int* dbo = lv_.dirBitOffset.data();
+    sides = 0;
+    const int p = nodeMark_.shift(lv_, board, from, cell, nodeLowest_);
+    if (p >= 0) {
+        for (int e = 1; e <= 8; e <<= 1)
+            if (nodeMark_[cell + dbo[e]] != 0) sides |= e;
+        nodeMark_.unshift(from, cell);
+        return p;
+    }
+    const int q = stateMark_.fill(lv_, board, stand);
+    for (int e = 1; e <= 8; e <<= 1)
+        if (stateMark_[cell + dbo[e]] != 0) sides |= e;
+    return q;
 }
 
 // The meeting node's chain and the other side's chain become one list from a forward root to the
@@ -343,7 +363,7 @@ N* BidirCore<S, N, Sl, L, B>::joinAtMeeting() {
     int m = -1;
     if (!parent_->backward()) {
         // A forward child matched the backward node B: the chain goes on from the child into B.
-        N* b = slot_;
+        N* b = found_;
         for (int k = 0; k < n; k++)
             for (int j = 0; j < n; j++)
                 if (st_.stageBoxList[j] == b->boxes[k]) perm[k] = j;
@@ -352,7 +372,7 @@ N* BidirCore<S, N, Sl, L, B>::joinAtMeeting() {
         m = movedBox_;
     } else {
         // A backward child matched the forward node F: from F the pulled box is pushed back.
-        N* f = slot_;
+        N* f = found_;
         for (int k = 0; k < n; k++)
             for (int j = 0; j < n; j++)
                 if (f->boxes[j] == st_.stageBoxList[k]) perm[k] = j;
@@ -393,7 +413,7 @@ template <typename S, typename N, std::uint32_t Sl, int L, int B>
 void BidirCore<S, N, Sl, L, B>::buildSolution() {
     publishNodeCount(); // exact once the search has met
     const bool joined = parent_ != nullptr;
-    N* root = joined ? joinAtMeeting() : slot_;
+    N* root = joined ? joinAtMeeting() : found_;
     // The trace starts again exactly as at the start of the run.
     trace_.reset(lv_);
     const int prefix = std::min<int>(root->prefix, path_.recorded());

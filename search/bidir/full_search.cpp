@@ -10,9 +10,9 @@ namespace cw {
 FullSearch::FullSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
                        Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges,
                        int& threadOneGiveUp)
-    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), FullTableOffset), pos_(pos),
+    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), StoreOneFull), pos_(pos),
       ranges_(ranges), threadOneGiveUp_(threadOneGiveUp), corral_(level, control, stage, ranges) {
-    corral_.attach(stores.nodeStoreOne(), LargeSubset::Offset);
+    corral_.attach(stores.nodeStoreOne(), LargeSubset::Region.offset);
 }
 
 int FullSearch::fullSearch() {
@@ -31,7 +31,7 @@ int FullSearch::fullSearch() {
 }
 
 bool FullSearch::setUp() {
-    if (table_ == nullptr) return false;
+    if (!table_.ready()) return false;
     prepareSearch(lv_, pos_, lv_.baseBoard.data(), lv_.startPlayer, ranges_);
     if (pos_.boxCount == 0) return false;
     st_.copyFrom(lv_, pos_);
@@ -41,11 +41,13 @@ bool FullSearch::setUp() {
     st_.stageBoxCount = pos_.boxCount;
     st_.stageBoxList = pos_.boxList;
 
+    corral_.overwritten(); // the earlier stages' tables lie on its bytes
     corral_.setUp();
     clearTables();
     buildGoalDistanceScore();
     parent_ = nullptr;
-    insert(-1, pos_.searchPlayer, SideRoot, 0); // the start boxes stand on stageBoard
+    insert(stageKey(pos_.searchPlayer), -1, pos_.searchPlayer, SideRoot,
+           0); // the start boxes stand on stageBoard
     insertPathRoots();
     insertBackwardRoots(pos_.goalList);
     return true;
@@ -67,7 +69,8 @@ void FullSearch::insertPathRoots() {
             break;
         }
         if (path_.pathPlacementEnd[i] == 0) continue;
-        insert(-1, rootMark_.fill(lv_, board, path_.pathPlayer[i]), SideRoot, i + 1);
+        const int player = rootMark_.fill(lv_, board, path_.pathPlayer[i]);
+        insert(stageKey(player), -1, player, SideRoot, i + 1);
     }
 }
 

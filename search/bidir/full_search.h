@@ -13,15 +13,17 @@
 
 namespace cw {
 
-constexpr std::uint32_t FullTableSlots = 11'628'667;
 constexpr int FullNodeLimit = 9'700'000;
+// Room for the limit at most 29 % full: the bytes are there, and a sparser index probes less.
+constexpr std::uint32_t FullIndexEntries = std::uint32_t{1} << 25;
 constexpr int FullTopScore = 14;
 constexpr int FullBuckets = MaxBoxes * FullTopScore + 1; // 64 boxes on cells of the top score
-constexpr std::size_t FullTableOffset = StoreOneFullSearch;
 constexpr int FullBackwardPerForward = 3;
-static_assert(FullTableOffset + std::size_t{FullTableSlots} * sizeof(FullNode) == StoreOneLargeCorral);
+static_assert(StoreOneFull.offset % 64 == 0 && std::size_t{FullIndexEntries} * sizeof(IndexEntry) +
+                                                       std::size_t{FullNodeLimit} * sizeof(FullNode) <=
+                                                   StoreOneFull.bytes);
 
-class FullSearch : public BidirCore<FullSearch, FullNode, FullTableSlots, FullNodeLimit, FullBuckets> {
+class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, FullNodeLimit, FullBuckets> {
   public:
     FullSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
                Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges,
@@ -55,7 +57,7 @@ class FullSearch : public BidirCore<FullSearch, FullNode, FullTableSlots, FullNo
     LargeCorral& corral() { return corral_; }
 
   private:
-    friend class BidirCore<FullSearch, FullNode, FullTableSlots, FullNodeLimit, FullBuckets>;
+    friend class BidirCore<FullSearch, FullNode, FullIndexEntries, FullNodeLimit, FullBuckets>;
     void insertPathRoots();
 
     // The points where this search differs from the meeting search.

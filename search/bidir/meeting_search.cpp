@@ -7,9 +7,9 @@ namespace cw {
 MeetingSearch::MeetingSearch(const Level& level, SearchPosition& pos, StageCopies& stage,
                              const PathRecord& path, Trace& trace, RunControl& control, NodeStores& stores,
                              RangeLists& ranges)
-    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), MeetTableOffset), pos_(pos),
+    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), StoreOneMeeting), pos_(pos),
       corral_(level, control, stage, ranges) {
-    corral_.attach(stores.nodeStoreOne(), SmallSubset::Offset);
+    corral_.attach(stores.nodeStoreOne(), SmallSubset::Region.offset);
 }
 
 void MeetingSearch::resetRun() {
@@ -27,7 +27,7 @@ int MeetingSearch::meetSearchFeed() {
 }
 
 void MeetingSearch::setUp() {
-    if (pos_.boxCount > MeetMaxBoxes || table_ == nullptr) return;
+    if (pos_.boxCount > MeetMaxBoxes || !table_.ready()) return;
     st_.copyFrom(lv_, pos_);
     boxCellCount = 0;
     for (int c = 0; c < lv_.cellCount; c++)
@@ -43,7 +43,8 @@ void MeetingSearch::setUp() {
     clearTables();
     hotCellThreshold = 0;
     pathFed = path_.recorded();
-    insert(-1, pos_.searchPlayer, SideRoot, pathFed); // the start boxes stand on stageBoard
+    insert(stageKey(pos_.searchPlayer), -1, pos_.searchPlayer, SideRoot,
+           pathFed); // the start boxes stand on stageBoard
     insertBackwardRoots(pos_.goalList);
     meetState = 1;
     chooseStepsPerCall();
@@ -78,7 +79,7 @@ int MeetingSearch::feed() {
             break;
         }
         const int player = feedMark_.fill(lv_, board, path_.pathPlayer[i]);
-        const int r = insert(-1, player, SideRoot, i + 1);
+        const int r = insert(stageKey(player), -1, player, SideRoot, i + 1);
         if (r == StepMet) {
             meetBuildSolution();
             meetState = 2;

@@ -14,22 +14,25 @@
 namespace cw {
 
 constexpr int MeetMaxBoxes = 20;
-constexpr std::uint32_t MeetTableSlots = 24'878'263;
 constexpr int MeetNodeLimit = 20'897'740;
+// Room for the limit at most 62 % full: a fuller index would lengthen the probes.
+constexpr std::uint32_t MeetIndexEntries = std::uint32_t{1} << 25;
 constexpr int MeetBuckets = MeetMaxBoxes + 1; // priority: boxes on hot cells
-constexpr std::size_t MeetTableOffset = StoreOneMeeting;
 // The forward side waits until the backward side holds this many queued nodes, and then rests
 // in one of every four stretches of 2,048 of that count.
 constexpr int ForwardStartOpen = 12'288;
 constexpr int ForwardRestBits = 0x1800;
-static_assert(MeetTableOffset + std::size_t{MeetTableSlots} * sizeof(MeetNode) == StoreOneSmallCorral);
+static_assert(StoreOneMeeting.offset % 64 == 0 && std::size_t{MeetIndexEntries} * sizeof(IndexEntry) +
+                                                          std::size_t{MeetNodeLimit} * sizeof(MeetNode) <=
+                                                      StoreOneMeeting.bytes);
 
-class MeetingSearch : public BidirCore<MeetingSearch, MeetNode, MeetTableSlots, MeetNodeLimit, MeetBuckets> {
+class MeetingSearch
+    : public BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets> {
   public:
     MeetingSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
                   Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges);
 
-    // Per-run reset (the thread body has just zeroed the whole store).
+    // Per-run reset; the set-up clears the tables.
     void resetRun();
 
     // Sets the search up on the first call (nothing for more than 20 boxes), feeds the path
@@ -57,7 +60,7 @@ class MeetingSearch : public BidirCore<MeetingSearch, MeetNode, MeetTableSlots, 
     SmallCorral& corral() { return corral_; }
 
   private:
-    friend class BidirCore<MeetingSearch, MeetNode, MeetTableSlots, MeetNodeLimit, MeetBuckets>;
+    friend class BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets>;
     void setUp();
     int feed();
     void chooseStepsPerCall();

@@ -5,7 +5,7 @@
 namespace cw {
 
 template <typename V> void SubsetCorral<V>::setUp() {
-    if (table_ != nullptr) NodeStores::zeroRange(store_, offset_, std::size_t{V::Slots} * sizeof(Node));
+    table_.clear();
     subsetStamp = 0;
     subsetNodeCounter = 0;
     for (int c = 0; c < lv_.cellCount; c++)
@@ -189,7 +189,7 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
     std::array<int, V::MaxBoxes> released{};
     int activeCount = 0;
     int releasedCount = 0;
-    std::uint32_t sum = 1, product = 1, xorAll = 1;
+    std::uint64_t boxes = 0;
     bool offGoal = false;
     for (int i = 0; i < subsetBoxCount; i++) {
         const int b = subsetBoxList[i];
@@ -200,41 +200,33 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
             continue;
         }
         active[activeCount++] = b;
-        const auto c = static_cast<std::uint32_t>(b);
-        sum += c;
-        product *= c;
-        xorAll ^= c;
+        boxes ^= boxKey(b);
         offGoal = offGoal || lv_.goalMap[b] == 0;
     }
     if (!offGoal) return 0;
 
     for (int i = 0; i < releasedCount; i++) board[released[i]] = Free;
-    const auto q = static_cast<std::uint32_t>(insertMark_.fill(lv_, board, player));
-    const std::uint32_t h = product + (xorAll + 1) * q + (q ^ sum);
-    std::uint32_t slot = h % V::Slots;
-    bool match = false;
-    for (;;) {
-        Node& n = table_[slot];
-        if (n.player == 0 || (n.stamp != subsetStamp && n.result == 0)) break; // empty, or left over
-        if (n.count == activeCount && n.player == static_cast<std::int16_t>(q)) {
-            int i = 0;
-            while (i < activeCount && board[n.boxes[i]] == BoxOn) i++;
-            if (i == activeCount) {
-                match = true;
-                break;
-            }
-        }
-        slot += SubsetProbeStep;
-        if (slot >= V::Slots) slot -= V::Slots;
-    }
-    subsetProbe = &table_[slot];
+    const int q = insertMark_.fill(lv_, board, player);
+    const std::uint32_t stamp = subsetStamp;
+    // An empty node, or one an earlier test left undecided, ends the walk; the node goes there.
+    const auto found = table_.find(
+        positionKey(boxes, q),
+        [stamp](const Node& n) { return n.player == 0 || (n.stamp != stamp && n.result == 0); },
+        [&](const Node& n) {
+            if (n.count != activeCount || n.player != static_cast<std::int16_t>(q)) return false;
+            for (int i = 0; i < activeCount; i++)
+                if (board[n.boxes[i]] != BoxOn) return false;
+            return true;
+        });
+    subsetProbe = found.record;
     for (int i = 0; i < releasedCount; i++) board[released[i]] = BoxOn;
 
-    Node& n = table_[slot];
-    if (match) return n.result != 0 ? n.result - 1 : 2;
+    Node& n = *found.record;
+    if (found.known) return n.result != 0 ? n.result - 1 : 2;
     if (subsetNodeCounter >= V::CounterLimit || subsetTestInserts >= SubsetTestInsertLimit) return 0;
     subsetNodeCounter++;
     subsetTestInserts++;
+    if (n.player == 0) table_.noteFilled(&n);
     n.stamp = subsetStamp;
     for (int i = 0; i < activeCount; i++) n.boxes[i] = static_cast<std::int16_t>(active[i]);
     n.player = static_cast<std::int16_t>(q);

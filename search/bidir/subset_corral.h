@@ -10,11 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "search/bidir/region_mark.h"
 #include "search/bidir/stage.h"
 #include "solver/board.h"
+#include "solver/keyed_table.h"
 #include "solver/node_stores.h"
+#include "solver/position_key.h"
 #include "solver/primitives.h"
+#include "solver/region_mark.h"
 #include "solver/run_control.h"
 
 namespace cw {
@@ -33,7 +35,7 @@ struct SmallSubset {
     static constexpr int MaxBoxes = 6;
     static constexpr std::uint32_t Slots = 24'001;
     static constexpr int CounterLimit = 20'000;
-    static constexpr std::size_t Offset = StoreOneSmallCorral;
+    static constexpr StoreRegion Region = StoreOneSmallCorral;
     static constexpr bool Pairs = false;        // also test each corral joined with one beyond a box
     static constexpr bool GoalGroupRule = true; // a push freezing a group on goals may freeze a neighbour
 };
@@ -41,18 +43,18 @@ struct LargeSubset {
     static constexpr int MaxBoxes = 18;
     static constexpr std::uint32_t Slots = 1'868'107;
     static constexpr int CounterLimit = 1'557'000;
-    static constexpr std::size_t Offset = StoreOneLargeCorral;
+    static constexpr StoreRegion Region = StoreOneLargeCorral;
     static constexpr bool Pairs = true;
     static constexpr bool GoalGroupRule = false;
 };
 
 static_assert(sizeof(SubsetNode<SmallSubset::MaxBoxes>) == 32 &&
               sizeof(SubsetNode<LargeSubset::MaxBoxes>) == 56);
-static_assert(SmallSubset::Offset + SmallSubset::Slots * 32 == NodeStoreOneBytes);
-static_assert(LargeSubset::Offset + std::size_t{LargeSubset::Slots} * 56 <= NodeStoreOneBytes);
+static_assert(SmallSubset::Region.offset % 64 == 0 && SmallSubset::Slots * 32 <= SmallSubset::Region.bytes);
+static_assert(LargeSubset::Region.offset % 64 == 0 &&
+              std::size_t{LargeSubset::Slots} * 56 <= LargeSubset::Region.bytes);
 
 constexpr int SubsetTestInsertLimit = 200; // nodes one test may store
-constexpr std::uint32_t SubsetProbeStep = 491;
 
 template <typename Variant> class SubsetCorral {
   public:
@@ -63,16 +65,17 @@ template <typename Variant> class SubsetCorral {
         : lv_(level), control_(control), stage_(stage), ranges_(ranges) {}
 
     // The table: Variant::Slots nodes at `offset` bytes into `store` (thread one's store, or a
-    // test's buffer).
+    // test's buffer), which reads as zero bytes.
     void attach(std::byte* store, std::size_t offset) {
-        store_ = store;
-        offset_ = offset;
-        table_ = store == nullptr ? nullptr : reinterpret_cast<Node*>(store + offset);
+        table_.attach(store == nullptr ? nullptr : reinterpret_cast<Node*>(store + offset), Variant::Slots,
+                      Variant::Slots);
     }
-    bool ready() const { return table_ != nullptr; }
+    bool ready() const { return table_.ready(); }
+    // A later stage has written over the table's bytes: the next set-up zeroes all of them.
+    void overwritten() { table_.overwritten(); }
 
-    // At the set-up of the calling search: empties the table (its pages go back to the system),
-    // restarts the test numbers and takes the walls from stageBoard.
+    // At the set-up of the calling search: empties the table (the cost follows what the last search
+    // filled), restarts the test numbers and takes the walls from stageBoard.
     void setUp();
 
     // After the push that brought a box to `cell`, the position on stageBoard and in stageBoxList,
@@ -112,9 +115,7 @@ template <typename Variant> class SubsetCorral {
     const RunControl& control_;
     const StageCopies& stage_;
     RangeLists& ranges_; // freezeTestFlag's off-goal flag
-    std::byte* store_ = nullptr;
-    std::size_t offset_ = 0;
-    Node* table_ = nullptr;
+    SlotTable<Node> table_;
 
     Board subsetBoard_{}; // 8 blocked, 2 the subset's boxes, 0 elsewhere; walls only between tests
     std::array<Node*, Buckets> head_{};

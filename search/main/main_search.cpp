@@ -10,22 +10,21 @@ MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms&
                        RunControl& control, NodeStores& stores, MeetingSearch& meet, PathRecord& path)
     : path(path), lv_(level), pos_(pos), rooms_(rooms), trace_(trace), control_(control), stores_(stores),
       meet_(meet), placeCorral_(level, control, true), probeCorral_(level, control, false) {
-    std::byte* store = stores.nodeStoreOne();
-    placeTable_.attach(store, PlaceTableOffset, PlaceTableSize, 0);
-    orderTable_.attach(store, OrderTableOffset, OrderTableSize, OrderSlotsUnderProbeCorral);
-    probeTable_.attach(store, OrderTableOffset, ProbeTableSize, 0);
-    placeCorral_.attach(store, PlaceCorralOffset, false);
-    probeCorral_.attach(store, ProbeCorralOffset, true);
+    if (std::byte* store = stores.nodeStoreOne()) {
+        placeTable_.attach(reinterpret_cast<PlacementNode*>(store + StoreOnePlacement.offset), PlaceTableSize,
+                           PlaceTableSize);
+        orderTable_.attach(store + StoreOneOrder.offset, StoreOneOrder.bytes, OrderIndexEntries,
+                           OrderNodeCapacity);
+        probeTable_.attach(reinterpret_cast<OrderNode*>(store + StoreOneProbe.offset), ProbeTableSize,
+                           ProbeTableSize);
+        placeCorral_.attach(store, StoreOnePlaceCorral.offset);
+        probeCorral_.attach(store, StoreOneProbeCorral.offset);
+    }
     placeCorral_.setCaller(placeBoard.data(), placeBoxList.data(), &placeBoxCount, placePushMask.data());
     probeCorral_.setCaller(orderBoard.data(), probeBoxes_.data(), &probeBoxCount_, pos.pushMask.data());
 }
 
 void MainSearch::resetRun() {
-    placeTable_.forget();
-    orderTable_.forget();
-    probeTable_.forget();
-    placeCorral_.forgetTable();
-    probeCorral_.forgetTable();
     threadOneGiveUp = 0;
     path.pathLength = 0;
     path.pathOverflow = 0;
@@ -33,6 +32,13 @@ void MainSearch::resetRun() {
     placeNodeCount = 0;
     placementsTried = 0;
     fallbackPlacements = 0;
+}
+
+void MainSearch::tablesOverwritten() {
+    placeTable_.overwritten();
+    probeTable_.overwritten();
+    placeCorral_.overwritten();
+    probeCorral_.overwritten();
 }
 
 void MainSearch::markNoPark() {

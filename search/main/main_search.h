@@ -13,9 +13,12 @@
 #include "search/main/pen_corral.h"
 #include "search/main/stage_tables.h"
 #include "solver/board.h"
+#include "solver/keyed_table.h"
 #include "solver/node_stores.h"
+#include "solver/position_key.h"
 #include "solver/primitives.h"
 #include "solver/probe_stats.h"
+#include "solver/region_mark.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
@@ -38,8 +41,11 @@ class MainSearch {
     MainSearch(const MainSearch&) = delete;
     MainSearch& operator=(const MainSearch&) = delete;
 
-    // Per-run reset (the thread body has just zeroed the whole store).
+    // Per-run reset.
     void resetRun();
+    // The full search has written over the bytes of every table here: their next clears zero them
+    // whole.
+    void tablesOverwritten();
 
     // 8 solved (trace written), 0 failed (impossible, nothing left to expand, repetition), 2 node
     // limit on every restart, 9 a table or failure counter full, 10 stopped.
@@ -128,12 +134,16 @@ class MainSearch {
     // Moves box i of the loaded node: 1 children stored, 8 a placement accepted, 9 or 10.
     int expandBox(int i, int player);
     // Stores placeBoxList with `player` unless present; capped: nothing new past PlaceHardCap.
-    void storePlacementNode(int movedBox, int player, bool capped = true);
+    void storePlacementNode(int movedBox, int player, bool capped = true) {
+        storePlacementNode(boxesKey(placeBoxList.data(), placeBoxCount), movedBox, player, capped);
+    }
+    // The same with the boxes' part of the key already known.
+    void storePlacementNode(std::uint64_t boxes, int movedBox, int player, bool capped);
     // Loads a queued node's boxes onto placeBoard and into the matrix, as placementLoop does.
     void loadPlacementNode(const PlacementNode* node);
     PlacementNode* placementQueueHead() const { return placeQueueHead; }
     const PlacementNode& placeSlot(std::uint32_t i) { return placeTable_[i]; }
-    const ProbeStats& placeProbeStats() const { return placeProbeStats_; }
+    const ProbeStats& placeProbeStats() const { return placeTable_.stats; }
     // The restart's choice: keeps the queued nodes moved by the (up to) three boxes that moved
     // least, with their ancestors, and drops every other node. False when no node was kept.
     bool keepLeastMovedBoxes();
@@ -205,10 +215,9 @@ class MainSearch {
     GoalRooms orderRooms_{};
 
     // Tables in the node store.
-    StoreTable<PlacementNode, PlaceHardCap + 1> placeTable_;
-    ProbeStats placeProbeStats_;
-    StoreTable<OrderNode, OrderNodeLimit + MaxGoalRooms> orderTable_;
-    StoreTable<OrderNode, ProbeNodeLimit> probeTable_;
+    SlotTable<PlacementNode> placeTable_;
+    NodeTable<OrderNode> orderTable_;
+    SlotTable<OrderNode> probeTable_;
     PenCorral placeCorral_;
     PenCorral probeCorral_;
 
@@ -227,7 +236,7 @@ class MainSearch {
     OrderNode* orderCurrent = nullptr;
     FifoBuckets<OrderNode, &OrderNode::bucketNext, OrderBuckets> orderBuckets_;
     Board boxIndexAt_{}; // box index + 1 at each start box cell of boxList, else 0
-    Board reach_{};
+    RegionMark reach_;
     Board scratchBoard_{};
 
     // Placement search state.
@@ -237,9 +246,16 @@ class MainSearch {
     PlacementNode* placeProbe = nullptr;
     Matrix placeMatrix{};
     Matrix placeMatrixSaved{};
+    // Per cell, the sides a box move reached it with; the cells set, to clear them.
+    void markSeen(int cell, int sides) {
+        if (seen_[cell] == 0 && sides != 0) seenCells_[seenCount_++] = cell;
+        seen_[cell] |= sides;
+    }
     Board seen_{};
-    Board placeReach_{};
-    Board childReach_{};
+    Board seenCells_{};
+    int seenCount_ = 0;
+    RegionMark placeReach_;
+    RegionMark childReach_;
     std::array<int, MaxRangeEntries> bfsCell_{};
     std::array<int, MaxRangeEntries> bfsPlayer_{};
     std::array<int, MaxRangeEntries> bfsSides_{};
@@ -248,8 +264,15 @@ class MainSearch {
 
     // Probe search state.
     Board axisReach{};
+    void markSideSeen(int cell, int sides) {
+        if (sideSeen[cell] == 0 && sides != 0) sideSeenCells_[sideSeenCount_++] = cell;
+        sideSeen[cell] |= sides;
+    }
     Board sideSeen{};
-    Board probeReach_{};
+    Board sideSeenCells_{};
+    int sideSeenCount_ = 0;
+    RegionMark probeReach_;
+    RegionMark probeChildReach_;
     std::array<int, MaxBoxes> probeBoxes_{};
     int probeBoxCount_ = 0;
     std::array<int, MaxRangeEntries> moveCells_{};

@@ -201,8 +201,7 @@ int MainSearch::tryRetireSlot(int s, int c) {
     slotCell[s] = 0;
     slotState[s] = SlotRetired;
     slotMask[s] = m;
-    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-    orderPlayer = reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    orderPlayer = reach_.fill(lv_, orderBoard.data(), orderPlayer);
     return 1;
 }
 
@@ -220,8 +219,7 @@ int MainSearch::tryParkSlot(int s, int commit) {
         if (orderBoard[g - 1] != 0 && orderBoard[g + 1] != 0) continue;
         if (orderBoard[g - w] != 0 && orderBoard[g + w] != 0) continue;
         orderBoard[g] = BoxOn;
-        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-        reachFill(lv_, orderBoard.data(), reach_.data(), ranges_.rangePlayer[e]);
+        reach_.fill(lv_, orderBoard.data(), ranges_.rangePlayer[e]);
         orderBoard[g] = Free;
         if (reach_[own] == 0) continue;
         found++;
@@ -232,31 +230,27 @@ int MainSearch::tryParkSlot(int s, int commit) {
     parkBoard[first] = BoxOn;
     slotCell[s] = first;
     slotState[s] = SlotParked;
-    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-    orderPlayer = reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    orderPlayer = reach_.fill(lv_, orderBoard.data(), orderPlayer);
     return first;
 }
 
 int MainSearch::storeOrderNode(int s, int player) {
     const int n = pos_.boxCount;
     const int cells = lv_.cellCount;
-    for (int x = 0; x < cells; x++) reach_[x] = 0;
-    int a = reachFill(lv_, orderBoard.data(), reach_.data(), player);
+    int a = reach_.fill(lv_, orderBoard.data(), player);
     if (parkBoard[a] != 0) {
         int b = a;
         while (b < cells && (reach_[b] == 0 || parkBoard[b] != 0)) b++;
         if (b >= cells) return 1; // the child is dropped
         a = b;
     }
-    std::uint32_t x = static_cast<std::uint32_t>(a), y = x, z = x;
+    std::uint64_t key = playerKey(a);
     int priority = 0, done = 0, active = 0, parked = 0;
     for (int i = 0; i < n; i++) {
-        const auto cell = static_cast<std::uint32_t>(slotCell[i]);
+        const int cell = slotCell[i];
         const int st = slotState[i];
         if (st == SlotParked) {
-            z *= cell;
-            y += cell;
-            x ^= cell;
+            key ^= parkedKey(cell);
             priority += 3;
             parked++;
             continue;
@@ -266,13 +260,11 @@ int MainSearch::storeOrderNode(int s, int player) {
             done++;
             continue;
         }
-        x *= cell;
-        z += cell;
-        y ^= cell;
+        key ^= boxKey(cell);
         active++;
-        if (pos_.searchBoard[slotCell[i]] == BoxOn) {
+        if (pos_.searchBoard[cell] == BoxOn) {
             // Does the assignment stay feasible with this slot filled by the start box it stands on?
-            const int k = boxIndexOf(slotCell[i]);
+            const int k = boxIndexOf(cell);
             int* row = &slotMatrix[i * MaxBoxes];
             for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
             const int ok = matchFeasible(slotMatrix.data(), n, 0);
@@ -286,31 +278,27 @@ int MainSearch::storeOrderNode(int s, int player) {
         priority += st == SlotOnGoal ? 2 : st == SlotPulled ? 1 : 0;
     }
 
-    std::uint32_t index = (x + y + z) % OrderTableSize;
-    for (;;) {
-        OrderNode& node = orderTable_[index];
-        if (node.player == 0) break;
-        if (node.player == a && node.activeCount == active && node.parkedCount == parked) {
-            bool same = true;
-            for (int i = 0; i < n && same; i++) {
-                const int st = node.state[i];
-                if (st == SlotOnGoal || st == SlotPulled)
-                    same = orderBoard[node.cell[i]] == BoxOn;
-                else if (st == SlotParked)
-                    same = parkBoard[node.cell[i]] == BoxOn;
-            }
-            if (same) {
-                orderProbe = &node;
-                return 1;
-            }
+    // A stored node is the same position when its counts and the cells of its slots on their goals,
+    // pulled once or parked agree; slots moved again or retired are not compared.
+    OrderNode* known = orderTable_.find(key, [&](const OrderNode& node) {
+        if (node.player != a || node.activeCount != active || node.parkedCount != parked) return false;
+        for (int i = 0; i < n; i++) {
+            const int st = node.state[i];
+            if ((st == SlotOnGoal || st == SlotPulled) && orderBoard[node.cell[i]] != BoxOn) return false;
+            if (st == SlotParked && parkBoard[node.cell[i]] != BoxOn) return false;
         }
-        index = (index + TableProbeStep) % OrderTableSize;
+        return true;
+    });
+    if (known != nullptr) {
+        orderProbe = known;
+        return 1;
     }
     if (orderNodeCount >= OrderNodeLimit) return code(Outcome::Failed);
+    OrderNode* stored = orderTable_.add();
+    if (stored == nullptr) return code(Outcome::Failed);
     orderNodeCount++;
     if ((orderNodeCount & 1023) == 0) publishOrderCount();
-    OrderNode& node = orderTable_[index];
-    orderTable_.noteFilled(index);
+    OrderNode& node = *stored;
     for (int i = 0; i < n; i++) {
         node.mask[i] = slotMask[i];
         node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
@@ -347,8 +335,7 @@ int MainSearch::storeOrderNode(int s, int player) {
 
 void MainSearch::leaveParkedCell() {
     if (parkBoard[orderPlayer] == 0) return;
-    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-    reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    reach_.fill(lv_, orderBoard.data(), orderPlayer);
     for (int c = orderPlayer; c < lv_.cellCount; c++) {
         if (reach_[c] != 0 && parkBoard[c] == 0) {
             orderPlayer = c;
@@ -394,8 +381,7 @@ int MainSearch::extractTargets() {
     resetSlots();
     for (int i = planStepCount - 1; i >= 0; i--) {
         const int from = planStepFrom[i];
-        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-        reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+        reach_.fill(lv_, orderBoard.data(), orderPlayer);
         int sides = 0;
         for (int bit = 1; bit <= 8; bit <<= 1)
             if (reach_[from + lv_.dirBitOffset[bit]] != 0) sides |= bit;
@@ -510,8 +496,7 @@ int MainSearch::replayPlanStep(int step) {
         const int l = e + lv_.dirBitOffset[bit];
         if (orderBoard[l] != Free) continue;
         standOn = l;
-        for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-        reachFill(lv_, orderBoard.data(), reach_.data(), l);
+        reach_.fill(lv_, orderBoard.data(), l);
         if (reach_[planStepPlayer[step]] != 0) break;
     }
     if (standOn == 0) {
@@ -535,8 +520,7 @@ int MainSearch::checkTargetStep(int i) {
         leaveParkedCell();
     }
     if (replayPlanStep(i) == 0) return 0;
-    for (int x = 0; x < lv_.cellCount; x++) reach_[x] = 0;
-    reachFill(lv_, orderBoard.data(), reach_.data(), orderPlayer);
+    reach_.fill(lv_, orderBoard.data(), orderPlayer);
     return reach_[pos_.searchPlayer] != 0 ? 1 : 0;
 }
 

@@ -2,6 +2,7 @@
 // boxes alone, verdicts cached per calling search.
 #include "search/main/pen_corral.h"
 
+#include "solver/position_key.h"
 #include "solver/primitives.h"
 
 namespace cw {
@@ -160,7 +161,7 @@ int PenCorral::penVisit(int player) {
     std::array<int, PenMaxBoxes> outer;
     int keptCount = 0;
     int outerCount = 0;
-    std::uint32_t sum = 1, product = 1, xorAll = 1;
+    std::uint64_t boxes = 0;
     bool offGoal = false;
     for (int i = 0; i < penBoxCount_; i++) {
         const int b = penBoxList_[i];
@@ -174,10 +175,7 @@ int PenCorral::penVisit(int player) {
             continue;
         }
         kept[keptCount++] = b;
-        const auto u = static_cast<std::uint32_t>(b);
-        sum += u;
-        product *= u;
-        xorAll ^= u;
+        boxes ^= boxKey(b);
         if (lv_.goalMap[b] == 0) offGoal = true;
     }
     if (!offGoal) return 0;
@@ -188,23 +186,18 @@ int PenCorral::penVisit(int player) {
         for (int c = 0; c < cells; c++) visitReach_[c] = 0;
         a = reachFill(lv_, pb, visitReach_.data(), player);
     }
-    const auto ua = static_cast<std::uint32_t>(a);
-    std::uint32_t index = (product + ua * (xorAll + 1) + (sum ^ ua)) % PenTableSize;
     const std::uint32_t s = penStamp - 1;
-    PenRecord* match = nullptr;
-    for (;;) {
-        PenRecord& r = table_[index];
-        if (r.player == 0 || (r.result == 0 && r.stamp != s)) break;
-        if (r.count == keptCount && r.player == a) {
-            bool same = true;
-            for (int i = 0; i < keptCount && same; i++) same = pb[r.cells[i]] == BoxOn;
-            if (same) {
-                match = &r;
-                break;
-            }
-        }
-        index = (index + TableProbeStep) % PenTableSize;
-    }
+    // An empty record, or one an earlier test left open, ends the walk; a new record goes there.
+    const auto found = table_.find(
+        positionKey(boxes, a),
+        [s](const PenRecord& r) { return r.player == 0 || (r.result == 0 && r.stamp != s); },
+        [&](const PenRecord& r) {
+            if (r.count != keptCount || r.player != a) return false;
+            for (int i = 0; i < keptCount; i++)
+                if (pb[r.cells[i]] != BoxOn) return false;
+            return true;
+        });
+    PenRecord* match = found.known ? found.record : nullptr;
     for (int i = 0; i < outerCount; i++) pb[outer[i]] = BoxOn;
 
     if (match != nullptr) {
@@ -216,8 +209,8 @@ int PenCorral::penVisit(int player) {
     penRecordMark_++;
     penNewCount_++;
     recordsMade_++;
-    PenRecord& r = table_[index];
-    if (r.player == 0) table_.noteFilled(index);
+    PenRecord& r = *found.record;
+    if (r.player == 0) table_.noteFilled(&r);
     for (int i = 0; i < keptCount; i++) r.cells[i] = static_cast<std::int16_t>(kept[i]);
     r.player = static_cast<std::int16_t>(a);
     r.count = static_cast<std::uint8_t>(keptCount);

@@ -19,13 +19,16 @@ class PenCorral {
     PenCorral(const Level& level, const RunControl& control, bool pollStop)
         : lv_(level), control_(control), pollStop_(pollStop) {}
 
-    // zeroAll: the table shares its bytes with records of another kind, so clearing zeroes them all.
-    void attach(std::byte* store, std::size_t offset, bool zeroAll) {
-        table_.attach(store, offset, PenTableSize, zeroAll ? PenTableSize : 0);
+    // The table: PenTableSize records at `offset` bytes into `store`, which reads as zero bytes.
+    void attach(std::byte* store, std::size_t offset) {
+        table_.attach(store == nullptr ? nullptr : reinterpret_cast<PenRecord*>(store + offset), PenTableSize,
+                      PenTableSize);
     }
     // Empties the table and restarts the test counter (at the start of the calling search).
     void clearTable();
-    void forgetTable() { table_.forget(); }
+    // A later stage has written over the table's bytes: the next clearTable zeroes all of them.
+    void overwritten() { table_.overwritten(); }
+    const ProbeStats& probeStats() const { return table_.stats; }
 
     // The caller's position: its board (8 walls, 2 boxes), its box cells and the push masks of its
     // level. The arrays must stay valid while tests run; the box list is read at every test.
@@ -53,7 +56,7 @@ class PenCorral {
     const Level& lv_;
     const RunControl& control_;
     const bool pollStop_;
-    StoreTable<PenRecord, static_cast<int>(PenTableSize)> table_;
+    SlotTable<PenRecord> table_;
 
     int* board_ = nullptr;
     const int* boxes_ = nullptr;

@@ -153,20 +153,18 @@ int MainSearch::placementLoop() {
 }
 
 int MainSearch::expandBox(int i, int player) {
-    const int cells = lv_.cellCount;
     const int c0 = placeBoxList[i];
     int* board = placeBoard.data();
-    for (int c = 0; c < cells; c++) {
-        placeReach_[c] = 0;
-        seen_[c] = 0;
-    }
-    const int a0 = reachFill(lv_, board, placeReach_.data(), player);
+    for (int k = 0; k < seenCount_; k++) seen_[seenCells_[k]] = 0;
+    seenCount_ = 0;
+    const int a0 = placeReach_.fill(lv_, board, player);
     int sides0 = 0;
     for (int bit = 1; bit <= 8; bit <<= 1)
         if (placeReach_[c0 + lv_.dirBitOffset[bit]] != 0) sides0 |= bit;
-    seen_[c0] |= sides0;
+    markSeen(c0, sides0);
     if (sides0 == 0) return 1;
 
+    const std::uint64_t boxes = boxesKey(placeBoxList.data(), placeBoxCount);
     board[c0] = Free;
     bfsCell_[0] = c0;
     bfsPlayer_[0] = a0;
@@ -185,23 +183,28 @@ int MainSearch::expandBox(int i, int player) {
             if (states >= MaxRangeEntries) continue;
             board[d] = BoxOn;
             placeBoxList[i] = d;
-            for (int x = 0; x < cells; x++) childReach_[x] = 0;
-            const int a = reachFill(lv_, board, childReach_.data(), c);
+            // The child's region: the node's, shifted by the box's two cells, where nothing else
+            // changes; else a flood from the cell the player pushed from.
+            int a = placeReach_.shift(lv_, board, c0, d, a0);
+            const bool shifted = a >= 0;
+            if (!shifted) a = childReach_.fill(lv_, board, c);
+            const RegionMark& reach = shifted ? placeReach_ : childReach_;
             int sidesHere = 0;
             for (int bit = 1; bit <= 8; bit <<= 1)
-                if (childReach_[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
-            seen_[d] |= sidesHere;
+                if (reach[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
+            markSeen(d, sidesHere);
             bool keep = freezeTest(lv_, board, d) != 1;
             if (keep && placePushMask[d] != placePushMask[c]) {
                 setPlaceRow(i, placePushMask[d]);
                 keep = matchFeasible(placeMatrix.data(), placeBoxCount, 0) != 0;
             }
-            if (keep && placeCorral_.penTest(d, a, childReach_.data()) == 0) {
+            if (keep && placeCorral_.penTest(d, a, reach.data()) == 0) {
                 bfsCell_[states] = d;
                 bfsPlayer_[states] = a;
                 bfsSides_[states] = sidesHere;
                 states++;
             }
+            if (shifted) placeReach_.unshift(c0, d);
             board[d] = Free;
         }
     }
@@ -228,7 +231,7 @@ int MainSearch::expandBox(int i, int player) {
             if (r != 0) {
                 if (meet_.meetState == 2) return code(Outcome::Solved);
                 placeBoxList[i] = t;
-                storePlacementNode(i, placePlayer, false);
+                storePlacementNode(movedBoxKey(boxes, c0, t), i, placePlayer, false);
                 return code(Outcome::Solved);
             }
             board[t] = Free;
@@ -241,7 +244,7 @@ int MainSearch::expandBox(int i, int player) {
         if (placeCorridorCode[d] == 2) continue;
         board[d] = BoxOn;
         placeBoxList[i] = d;
-        storePlacementNode(i, bfsPlayer_[j]);
+        storePlacementNode(movedBoxKey(boxes, c0, d), i, bfsPlayer_[j], true);
         board[d] = Free;
     }
     placeBoxList[i] = c0;
@@ -249,42 +252,28 @@ int MainSearch::expandBox(int i, int player) {
     return 1;
 }
 
-void MainSearch::storePlacementNode(int movedBox, int player, bool capped) {
+void MainSearch::storePlacementNode(std::uint64_t boxes, int movedBox, int player, bool capped) {
     const int n = placeBoxCount;
-    auto p = static_cast<std::uint32_t>(player);
-    std::uint32_t sum = p, product = p, xorAll = p;
-    for (int i = 0; i < n; i++) {
-        const auto c = static_cast<std::uint32_t>(placeBoxList[i]);
-        sum += c;
-        product *= c;
-        xorAll ^= c;
+    const auto found = placeTable_.find(
+        positionKey(boxes, player), [](const PlacementNode& x) { return x.player == 0; },
+        [&](const PlacementNode& x) {
+            if (x.player != player) return false;
+            for (int i = 0; i < n; i++)
+                if (placeBoard[x.cell[i]] != BoxOn) return false;
+            return true;
+        });
+    if (found.known) {
+        placeProbe = found.record;
+        return;
     }
-    std::uint32_t index = (sum + product + xorAll) % PlaceTableSize;
-    std::uint32_t probes = 0;
-    for (;;) {
-        PlacementNode& node = placeTable_[index];
-        probes++;
-        if (node.player == 0) break;
-        if (node.player == player) {
-            bool same = true;
-            for (int i = 0; i < n && same; i++) same = placeBoard[node.cell[i]] == BoxOn;
-            if (same) {
-                placeProbeStats_.count(probes, probes);
-                placeProbe = &node;
-                return;
-            }
-        }
-        index = (index + TableProbeStep) % PlaceTableSize;
-    }
-    placeProbeStats_.count(probes, probes);
     // Past the hard cap only the accepted placement itself is stored; the loop ends at its next look.
     if (capped && placeNodeCount >= PlaceHardCap) return;
     placeNodeCount++;
-    placeProbeStats_.stored++;
+    placeTable_.stats.stored++;
     if ((placeNodeCount & 1023) == 0)
         control_.placeNodeCount.store(placeNodeCount, std::memory_order_relaxed);
-    PlacementNode& node = placeTable_[index];
-    placeTable_.noteFilled(index);
+    PlacementNode& node = *found.record;
+    placeTable_.noteFilled(&node);
     for (int i = 0; i < n; i++) node.cell[i] = static_cast<std::int16_t>(placeBoxList[i]);
     node.parent = placeCurrent;
     node.player = static_cast<std::int16_t>(player);
@@ -351,8 +340,7 @@ void MainSearch::prunePlacementQueue() {
             mark[probe.cell[j]] = 2;
             k++;
         }
-        for (int c = 0; c < cells; c++) reach_[c] = 0;
-        reachFill(lv_, board, reach_.data(), probe.player);
+        reach_.fill(lv_, board, probe.player);
 
         PlacementNode* kept = nullptr;
         for (PlacementNode* q = placeQueueHead; q != nullptr;) {

@@ -91,9 +91,8 @@ int MainSearch::evaluateProbe(int player) {
             }
         }
     }
-    for (int x = 0; x < lv_.cellCount; x++) probeReach_[x] = 0;
-    const int a = reachFill(lv_, orderBoard.data(), probeReach_.data(), player);
-    std::uint32_t p = static_cast<std::uint32_t>(a), x = p, s = p;
+    const int a = probeReach_.fill(lv_, orderBoard.data(), player);
+    std::uint64_t key = playerKey(a);
     int priority = 0, done = 0, unmoved = 0, active = 0;
     for (int i = 0; i < n; i++) {
         const int t = copy[i];
@@ -112,37 +111,28 @@ int MainSearch::evaluateProbe(int player) {
         } else {
             priority += g ? 3 : 0;
         }
-        const auto u = static_cast<std::uint32_t>(o);
-        p *= u;
-        x ^= u;
-        s += u;
+        key ^= boxKey(o);
         active++;
         done += g ? 1 : 0;
     }
     if (done == n && (active == 0 || unmoved == 0 || assignmentCheck(copy, a) != 0))
         return code(Outcome::Solved);
 
-    std::uint32_t index = (p + x + s) % ProbeTableSize;
-    bool known = false;
-    for (;;) {
-        OrderNode& node = probeTable_[index];
-        if (node.player == 0) break;
-        if (node.player == a && node.activeCount == active) {
-            bool same = true;
-            for (int i = 0; i < n && same; i++)
-                same = node.state[i] == SlotParked || orderBoard[node.cell[i]] == BoxOn;
-            if (same) {
-                known = true;
-                break;
-            }
-        }
-        index = (index + TableProbeStep) % ProbeTableSize;
-    }
-    if (!known) {
+    // A stored node is the same position when its player, its count of boxes still moving and the
+    // cells of those boxes agree.
+    const auto found = probeTable_.find(
+        key, [](const OrderNode& node) { return node.player == 0; },
+        [&](const OrderNode& node) {
+            if (node.player != a || node.activeCount != active) return false;
+            for (int i = 0; i < n; i++)
+                if (node.state[i] != SlotParked && orderBoard[node.cell[i]] != BoxOn) return false;
+            return true;
+        });
+    if (!found.known) {
         if (orderNodeCount >= ProbeNodeLimit) return code(Outcome::Failed);
         orderNodeCount++;
-        OrderNode& node = probeTable_[index];
-        probeTable_.noteFilled(index);
+        OrderNode& node = *found.record;
+        probeTable_.noteFilled(&node);
         for (int i = 0; i < n; i++) {
             node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
             node.state[i] = static_cast<std::uint8_t>(copy[i]);
@@ -167,13 +157,10 @@ void MainSearch::collectProbeBoxes() {
 
 int MainSearch::moveRange(int k, int c, int player, int moving) {
     if (moving == 0 && axisReach[c] == 1) return 0;
-    const int cells = lv_.cellCount;
     int* board = orderBoard.data();
-    for (int x = 0; x < cells; x++) {
-        sideSeen[x] = 0;
-        probeReach_[x] = 0;
-    }
-    const int a = reachFill(lv_, board, probeReach_.data(), player);
+    for (int x = 0; x < sideSeenCount_; x++) sideSeen[sideSeenCells_[x]] = 0;
+    sideSeenCount_ = 0;
+    const int a = probeReach_.fill(lv_, board, player);
     int s0 = 0;
     for (int bit = 1; bit <= 8; bit <<= 1)
         if (probeReach_[c + lv_.dirBitOffset[bit]] != 0) s0 |= bit;
@@ -181,7 +168,7 @@ int MainSearch::moveRange(int k, int c, int player, int moving) {
     ranges_.rangePlayer[0] = a;
     ranges_.rangeSides[0] = s0;
     ranges_.rangeCount = 1;
-    sideSeen[c] = s0;
+    markSideSeen(c, s0);
     if (s0 == 0) return 0;
 
     int free = ringCut(c) == 0 ? 1 : 0;
@@ -197,12 +184,16 @@ int MainSearch::moveRange(int k, int c, int player, int moving) {
             if (count >= MaxRangeEntries) continue;
             board[d] = BoxOn;
             slotCell[k] = d;
-            for (int x = 0; x < cells; x++) probeReach_[x] = 0;
-            const int a2 = reachFill(lv_, board, probeReach_.data(), t + lv_.dirBitOffset[e]);
+            // The child's region: the start's, shifted by the box's two cells, where nothing else
+            // changes; else a flood from the cell the player pushed from.
+            int a2 = probeReach_.shift(lv_, board, c, d, a);
+            const bool shifted = a2 >= 0;
+            if (!shifted) a2 = probeChildReach_.fill(lv_, board, t + lv_.dirBitOffset[e]);
+            const RegionMark& reach = shifted ? probeReach_ : probeChildReach_;
             int sidesHere = 0;
             for (int bit = 1; bit <= 8; bit <<= 1)
-                if (probeReach_[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
-            sideSeen[d] |= sidesHere;
+                if (reach[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
+            markSideSeen(d, sidesHere);
 
             bool keep = true;
             ranges_.frozenOffGoal = 0;
@@ -221,8 +212,9 @@ int MainSearch::moveRange(int k, int c, int player, int moving) {
             }
             if (keep) {
                 collectProbeBoxes();
-                keep = probeCorral_.penTest(d, a2, probeReach_.data()) == 0;
+                keep = probeCorral_.penTest(d, a2, reach.data()) == 0;
             }
+            if (shifted) probeReach_.unshift(c, d);
             if (keep) {
                 ranges_.rangeCell[count] = d;
                 ranges_.rangePlayer[count] = a2;

@@ -11,7 +11,6 @@ ThreadOneSearch::ThreadOneSearch(const Level& level, SearchPosition& pos, const 
 void ThreadOneSearch::resetRun() {
     main_->resetRun();
     meet.resetRun();
-    storeTouched_ = false;
     control_.orderNodeCount.store(0, std::memory_order_relaxed);
     control_.placeNodeCount.store(0, std::memory_order_relaxed);
     control_.meetNodeCount.store(0, std::memory_order_relaxed);
@@ -21,8 +20,6 @@ void ThreadOneSearch::resetRun() {
 // ended without a solution.
 Outcome ThreadOneSearch::mainSearch() {
     const int r = main_->mainSearch();
-    // Every stage but a solve without search works in the store.
-    storeTouched_ = true;
     if (r == code(Outcome::Solved)) return Outcome::Solved;
     if (r == code(Outcome::Timeout)) return Outcome::Timeout;
     return Outcome::Failed;
@@ -47,6 +44,8 @@ Outcome ThreadOneSearch::meetContinue() {
 }
 
 Outcome ThreadOneSearch::fullSearch() {
+    main_->tablesOverwritten();
+    meet.corral().overwritten();
     const int r = full.fullSearch();
     if (r == StepMet) return Outcome::Solved;
     if (r == StepStopped) return Outcome::Timeout;

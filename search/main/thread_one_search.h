@@ -22,7 +22,7 @@ class ThreadOneSearch {
     ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
                     RunControl& control, NodeStores& stores);
 
-    // Per-run state the thread body resets, after it has zeroed the whole store.
+    // Per-run state the thread body resets; each table clears itself as its search starts.
     void resetRun();
 
     // Solved (trace written), Timeout (stopped), otherwise Failed; threadOneGiveUp() after the level
@@ -32,11 +32,10 @@ class ThreadOneSearch {
     // (Solved, solution written), runs dry or fills its table (Failed), or is stopped (Timeout).
     Outcome meetContinue();
     // The full search over the whole store: Solved (solution written), Timeout (stopped), Failed
-    // (table full, or a queue ran empty: threadOneGiveUp() is then set).
+    // (table full, or a queue ran empty: threadOneGiveUp() is then set). Its tables lie over the
+    // earlier stages' bytes, so theirs are cleared whole the next time.
     Outcome fullSearch();
     int threadOneGiveUp() const { return main_->threadOneGiveUp; }
-    // Whether a stage wrote into store one since the run started, so it must be cleared again.
-    bool storeTouched() const { return storeTouched_; }
 
     PathRecord path;
     StageCopies stage;
@@ -51,7 +50,6 @@ class ThreadOneSearch {
 
   private:
     std::unique_ptr<MainSearch> main_;
-    bool storeTouched_ = false;
 
   public:
     FullSearch full; // shares threadOneGiveUp with the main search

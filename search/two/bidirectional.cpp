@@ -41,9 +41,7 @@ Outcome TwoSolver::solve() {
         two_.workBoxList[i] = two_.startBoxList[i];
         board[two_.workBoxList[i]] = BoxOn;
     }
-    for (int c = 0; c < cells; c++) mark_[c] = 0;
-    const int f = reachFill(lv_, board, mark_.data(), two_.threadTwoPlayer);
-    Step r = expandStart(f);
+    Step r = expandStart(two_.threadTwoPlayer);
     clearBoxes();
     if (r == Step::Met) return Outcome::Solved;
 
@@ -82,10 +80,9 @@ void TwoSolver::addRoots() {
     for (int c = 0; c < cells; c++) {
         if (board[c] != Free || mark_[c] != 0) continue;
         const int p = reachFill(lv_, board, mark_.data(), c);
-        TwoNode* slot = twoFindNode(p);
-        if (slot->player != 0) continue;
-        storeNode(slot, p, n, 1, nullptr, false); // roots are stored whatever the node limit
-        backward_.append(slot, 0);
+        if (twoFindNode(p) != nullptr) continue;
+        TwoNode* root = storeNode(p, n, 1, nullptr, false); // roots are stored whatever the node limit
+        if (root != nullptr) backward_.append(root, 0);
     }
 }
 
@@ -102,7 +99,7 @@ Outcome TwoSolver::backwardRanDry() {
     const int f = reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), two_.threadTwoPlayer);
     TwoNode* start = twoFindNode(f);
     Outcome result = backwardPruned_ ? Outcome::Failed : Outcome::Impossible;
-    if (start->player != 0 && start->side == 1) {
+    if (start != nullptr && start->side == 1) {
         twoMeetNode_ = start;
         recordBackwardChain();
         result = Outcome::Solved;
@@ -130,9 +127,12 @@ bool TwoSolver::tunnelExitListed(int exit, int h) const {
     return false;
 }
 
-// Candidate moves of the start position; a move that reaches a root solves the level at once.
+// Candidate moves of the start position (its boxes on the board, the player on `player`); a move that
+// reaches a root solves the level at once.
 TwoSolver::Step TwoSolver::expandStart(int player) {
-    return expandPosition(nullptr, player, -1, true);
+    nodeLowest_ = nodeReach_.fill(lv_, two_.threadTwoBoard.data(), player);
+    nodeBoxesKey_ = boxesKey(two_.workBoxList.data(), two_.threadTwoBoxCount);
+    return expandPosition(nullptr, nodeLowest_, -1, true);
 }
 
 TwoSolver::Step TwoSolver::twoExpandForward() {
@@ -147,15 +147,15 @@ TwoSolver::Step TwoSolver::expandNode(TwoNode* node, bool forward) {
     if (node == nullptr) return Step::Dry;
     control_.threadTwoLive.offer(node->boxes, two_.threadTwoBoxCount, node->player); // for the window
     loadNode(node);
-    for (int c = 0; c < lv_.cellCount; c++) mark_[c] = 0;
-    reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), node->player);
+    nodeLowest_ = nodeReach_.fill(lv_, two_.threadTwoBoard.data(), node->player);
+    nodeBoxesKey_ = boxesKey(two_.workBoxList.data(), two_.threadTwoBoxCount);
     const Step result = expandPosition(node, node->player, node->movedBox, forward);
     clearBoxes();
     return result;
 }
 
 // Tries every whole move of every box but `skip` from the position on the board (its player's reach
-// marked in mark_): pushes forward, pulls backward. `parent` is none for the start position.
+// marked in nodeReach_): pushes forward, pulls backward. `parent` is none for the start position.
 TwoSolver::Step TwoSolver::expandPosition(TwoNode* parent, int player, int skip, bool forward) {
     const int n = two_.threadTwoBoxCount;
     int* board = two_.threadTwoBoard.data();
@@ -165,7 +165,7 @@ TwoSolver::Step TwoSolver::expandPosition(TwoNode* parent, int player, int skip,
         if (j == skip) continue;
         const int b = two_.workBoxList[j];
         bool reachable = false;
-        for (int d = 0; d < 4 && !reachable; d++) reachable = mark_[b + lv_.dirOffset[d]] != 0;
+        for (int d = 0; d < 4 && !reachable; d++) reachable = nodeReach_[b + lv_.dirOffset[d]] != 0;
         if (!reachable) continue;
         int* cells = rangeCells_.data();
         int* players = rangePlayers_.data();
@@ -201,24 +201,39 @@ TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, 
     if (forward && freezeTest(lv_, board, u) == 1) return Step::Continue;
     if (masks[u] != masks[b] && maskMatchFeasible(lv_, masks, two_.workBoxList.data(), n) == 0)
         return Step::Continue;
-    for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
-    const int player = reachFill(lv_, board, reachMark_.data(), t);
-    if (forward && corralDeadlock(u, t, reachMark_.data())) return Step::Continue;
+    // The child's region: the node's, shifted by the box's two cells, where nothing else changes;
+    // else a flood from the player's cell.
+    int player = nodeReach_.shift(lv_, board, b, u, nodeLowest_);
+    const bool shifted = player >= 0;
+    if (!shifted) player = childReach_.fill(lv_, board, t);
+    const Step result =
+        storeMove(parent, j, b, u, t, player, forward, shifted ? nodeReach_.data() : childReach_.data());
+    if (shifted) nodeReach_.unshift(b, u);
+    return result;
+}
+
+// The rest of tryMove, with the child's normalised player cell known and its region marked in `reach`.
+TwoSolver::Step TwoSolver::storeMove(TwoNode* parent, int j, int b, int u, int t, int player, bool forward,
+                                     const int* reach) {
+    const int n = two_.threadTwoBoxCount;
+    if (forward && corralDeadlock(u, t, reach)) return Step::Continue;
     const int knownAreas = forward ? corralAreas : -1;
 
-    TwoNode* slot = twoFindNode(player);
-    if (slot->player == 0) {
+    const std::uint64_t key = positionKey(movedBoxKey(nodeBoxesKey_, b, u), player);
+    TwoNode* node = twoFindNode(key, player);
+    if (node == nullptr) {
         // The start's moves are stored whatever the node limit.
-        if (!storeNode(slot, player, j, forward ? 2 : 1, parent, parent != nullptr)) return Step::Full;
+        node = storeNode(player, j, forward ? 2 : 1, parent, parent != nullptr);
+        if (node == nullptr) return Step::Full;
         if (forward) {
-            forward_.append(slot, regionBonus(reachMark_.data(), knownAreas));
+            forward_.append(node, regionBonus(reach, knownAreas));
             for (int i = 0; i < n; i++) twoBoxTally[two_.workBoxList[i]]++;
         } else {
-            backward_.append(slot, backwardPriority(reachMark_.data()));
+            backward_.append(node, backwardPriority(reach));
         }
         return Step::Continue;
     }
-    if (slot->side != (forward ? 1 : 2)) return Step::Continue;
+    if (node->side != (forward ? 1 : 2)) return Step::Continue;
     if (parent == nullptr) {
         recordBoxMove(b, u, player);
         return Step::Met;
@@ -226,13 +241,13 @@ TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, 
     if (!forward) {
         // The forward chain leads from the start to the meeting position; the backward chain goes on
         // from there to the solved position.
-        recordForwardChain(slot);
-        twoMeetNode_ = slot;
+        recordForwardChain(node);
+        twoMeetNode_ = node;
     }
-    for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
-    slot->parent = parent;
-    slot->movedBox = static_cast<std::int8_t>(j);
-    if (forward) recordForwardChain(slot);
+    for (int i = 0; i < n; i++) node->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
+    node->parent = parent;
+    node->movedBox = static_cast<std::int8_t>(j);
+    if (forward) recordForwardChain(node);
     return Step::Met;
 }
 

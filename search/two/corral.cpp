@@ -191,24 +191,19 @@ CorralResult TwoSolver::corralLookup(int p) {
 
     for (int i = 0; i < releasedCount; i++) cb[released[i]] = Free;
     const auto stamp = static_cast<std::uint32_t>(corralStamp_);
-    std::uint32_t slot = positionKey(p, key, keyCount) % PatternCacheRecords;
-    CorralRecord* rec = nullptr;
-    bool match = false;
-    for (;;) {
-        rec = cache_ + slot;
-        // An empty record, or one left queued by an earlier search without a verdict, is free for reuse.
-        if (rec->player == 0 || (rec->stamp != stamp && rec->verdict == 0)) break;
-        if (rec->player == p && rec->count == keyCount) {
-            int i = 0;
-            while (i < keyCount && cb[rec->boxes[i]] == BoxOn) i++;
-            if (i == keyCount) {
-                match = true;
-                break;
-            }
-        }
-        slot += ProbeStep;
-        if (slot >= PatternCacheRecords) slot -= PatternCacheRecords;
-    }
+    // An empty record, or one left queued by an earlier search without a verdict, ends the walk and
+    // is free for reuse.
+    const auto found = cache_.find(
+        positionKey(boxesKey(key, keyCount), p),
+        [stamp](const CorralRecord& r) { return r.player == 0 || (r.stamp != stamp && r.verdict == 0); },
+        [&](const CorralRecord& r) {
+            if (r.player != p || r.count != keyCount) return false;
+            for (int i = 0; i < keyCount; i++)
+                if (cb[r.boxes[i]] != BoxOn) return false;
+            return true;
+        });
+    CorralRecord* rec = found.record;
+    const bool match = found.known;
     for (int i = 0; i < releasedCount; i++) cb[released[i]] = BoxOn;
 
     if (match) {
@@ -219,6 +214,7 @@ CorralResult TwoSolver::corralLookup(int p) {
     if (corralNewCount_ >= CorralNewLimit || corralBudget_ >= CorralBudgetLimit) return CorralResult::Open;
     corralNewCount_++;
     corralBudget_++;
+    if (rec->player == 0) cache_.noteFilled(rec);
     for (int i = 0; i < keyCount; i++) rec->boxes[i] = static_cast<std::int16_t>(key[i]);
     rec->player = static_cast<std::int16_t>(p);
     rec->count = static_cast<std::int8_t>(keyCount);

@@ -1,6 +1,4 @@
 // Thread two's node table, its store clearing and the recording of node chains into the hand-off.
-#include <cstring>
-
 #include "search/two/two_solver.h"
 
 namespace cw {
@@ -11,34 +9,23 @@ TwoSolver::TwoSolver(const Level& level, ThreadTwoCopies& two, RunControl& contr
     handoff_.to.resize(MaxHandoff);
     handoff_.player.resize(MaxHandoff);
     if (stores.storesReady()) {
-        cache_ = reinterpret_cast<CorralRecord*>(stores.nodeStoreTwo() + StoreTwoPatternCache);
-        table_ = reinterpret_cast<TwoNode*>(stores.nodeStoreTwo() + StoreTwoNodeTable);
+        std::byte* store = stores.nodeStoreTwo();
+        cache_.attach(reinterpret_cast<CorralRecord*>(store + StoreTwoPatternCache.offset),
+                      PatternCacheRecords, PatternCacheRecords);
+        table_.attach(store + StoreTwoNodeTable.offset, StoreTwoNodeTable.bytes, TwoIndexEntries,
+                      StoreTwoNodeTable.bytes / sizeof(TwoNode));
     }
 }
 
-TwoNode* TwoSolver::twoFindNode(int player) {
+TwoNode* TwoSolver::twoFindNode(std::uint64_t key, int player) {
     const int n = two_.threadTwoBoxCount;
     const int* board = two_.threadTwoBoard.data();
-    std::uint32_t slot = positionKey(player, two_.workBoxList.data(), n) % TwoTableSlots;
-    std::uint32_t probes = 0;
-    for (;;) {
-        TwoNode* node = table_ + slot;
-        probes++;
-        if (node->player == 0) {
-            probeStats_.count(probes, probes);
-            return node;
-        }
-        if (node->player == player) {
-            int i = 0;
-            while (i < n && board[node->boxes[i]] == BoxOn) i++;
-            if (i == n) {
-                probeStats_.count(probes, probes);
-                return node;
-            }
-        }
-        slot += ProbeStep;
-        if (slot >= TwoTableSlots) slot -= TwoTableSlots;
-    }
+    return table_.find(key, [&](const TwoNode& node) {
+        if (node.player != player) return false;
+        for (int i = 0; i < n; i++)
+            if (board[node.boxes[i]] != BoxOn) return false;
+        return true;
+    });
 }
 
 // The plan search takes boxes off the board: their entries are 0, left out of the key and of the
@@ -46,49 +33,41 @@ TwoNode* TwoSolver::twoFindNode(int player) {
 TwoNode* TwoSolver::packFindNode(int player, int boxesLeft) {
     const int n = two_.threadTwoBoxCount;
     const int* board = two_.threadTwoBoard.data();
-    std::array<int, TwoMaxBoxes> cells{};
-    int count = 0;
-    for (int i = 0; i < n; i++)
-        if (two_.workBoxList[i] != 0) cells[count++] = two_.workBoxList[i];
-    std::uint32_t slot = positionKey(player, cells.data(), count) % TwoTableSlots;
-    for (;;) {
-        TwoNode* node = table_ + slot;
-        if (node->player == 0) return node;
-        if (node->player == player && node->boxesLeft() == boxesLeft) {
-            int i = 0;
-            while (i < n && (node->boxes[i] == 0 || board[node->boxes[i]] == BoxOn)) i++;
-            if (i == n) return node;
-        }
-        slot += ProbeStep;
-        if (slot >= TwoTableSlots) slot -= TwoTableSlots;
-    }
+    const std::uint64_t key = positionKey(boxesKey(two_.workBoxList.data(), n), player);
+    return table_.find(key, [&](const TwoNode& node) {
+        if (node.player != player || node.boxesLeft() != boxesLeft) return false;
+        for (int i = 0; i < n; i++)
+            if (node.boxes[i] != 0 && board[node.boxes[i]] != BoxOn) return false;
+        return true;
+    });
 }
 
-// Empties the node table and the pattern cache. The thread body has just returned every page of the
-// store, so only what a search of this run touched is cleared again.
+// Empties the node table and the pattern cache: each clears what it filled.
 void TwoSolver::twoClearStore() {
-    NodeStores::zeroRange(stores_.nodeStoreTwo(), 0, NodeStoreTwoBytes);
+    table_.clear();
+    table_.stats.reset();
+    cache_.clear();
     nodeCount_ = 0;
-    probeStats_.reset();
     publishNodeCount();
     twoMeetNode_ = nullptr;
     forward_.clear();
     corralStamp_ = 0;
 }
 
-bool TwoSolver::storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited) {
-    if (limited && nodeCount_ >= TwoNodeLimit) return false;
+TwoNode* TwoSolver::storeNode(int player, int movedBox, int side, TwoNode* parent, bool limited) {
+    if (limited && nodeCount_ >= TwoNodeLimit) return nullptr;
+    TwoNode* node = table_.add();
+    if (node == nullptr) return nullptr;
     // The progress display needs only a recent count; one shared write per node would cost more.
     if ((++nodeCount_ & 4095) == 0) publishNodeCount();
-    probeStats_.stored++;
     const int n = two_.threadTwoBoxCount;
-    for (int i = 0; i < n; i++) slot->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
-    slot->player = static_cast<std::int16_t>(player);
-    slot->movedBox = static_cast<std::int8_t>(movedBox);
-    slot->side = static_cast<std::int8_t>(side);
-    slot->parent = parent;
-    slot->next = nullptr;
-    return true;
+    for (int i = 0; i < n; i++) node->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
+    node->player = static_cast<std::int16_t>(player);
+    node->movedBox = static_cast<std::int8_t>(movedBox);
+    node->side = static_cast<std::int8_t>(side);
+    node->parent = parent;
+    node->next = nullptr;
+    return node;
 }
 
 void TwoSolver::resetHandoff() {

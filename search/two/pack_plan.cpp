@@ -66,9 +66,8 @@ TwoNode* TwoSolver::packStoreRoot(const std::array<int, MaxBoxes>& boxes, int pl
     }
     for (int c = 0; c < cells; c++) mark_[c] = 0;
     rootPlayer = reachFill(lv_, board, mark_.data(), player);
-    TwoNode* root = packFindNode(rootPlayer, n);
-    storeNode(root, rootPlayer, n, n, nullptr, false);
-    return root;
+    packFindNode(rootPlayer, n); // the table is empty: the root goes where this find ends
+    return storeNode(rootPlayer, n, n, nullptr, false);
 }
 
 // Pulls from the solved position until the plan is complete (Solved, twoMeetNode_ its last node).
@@ -249,8 +248,9 @@ TwoSolver::Step TwoSolver::packExpand(TwoNode* node) {
         const int p = reachFill(lv_, board, reachMark_.data(), node->player);
         TwoNode* slot = packFindNode(p, left);
         Step result = Step::Continue;
-        if (slot->player == 0) {
-            if (!storeNode(slot, p, n, left, node)) {
+        if (slot == nullptr) {
+            slot = storeNode(p, n, left, node);
+            if (slot == nullptr) {
                 result = Step::Full;
             } else {
                 int locked = 0;
@@ -300,9 +300,9 @@ TwoSolver::Step TwoSolver::packPull(TwoNode* node, int j, int t) {
     const int k = node->boxesLeft();
     for (int c = 0; c < lv_.cellCount; c++) reachMark_[c] = 0;
     const int p = reachFill(lv_, two_.threadTwoBoard.data(), reachMark_.data(), t);
-    TwoNode* slot = packFindNode(p, k);
-    if (slot->player != 0) return Step::Continue;
-    if (!storeNode(slot, p, j, k, node)) return Step::Full;
+    if (packFindNode(p, k) != nullptr) return Step::Continue;
+    TwoNode* slot = storeNode(p, j, k, node);
+    if (slot == nullptr) return Step::Full;
     forward_.append(slot, k == two_.threadTwoBoxCount ? packPriority(reachMark_.data()) : takenOffBucket(k));
     return Step::Continue;
 }

@@ -58,8 +58,8 @@ Outcome TwoSolver::runStages() {
         const int reached = twoMeetNode_->player;
         if (pack_.packPhase == 2) break;
         twoClearStore();
-        root = packFindNode(reached, n);
-        storeNode(root, reached, n, n, nullptr, false);
+        packFindNode(reached, n); // the table is empty: the root goes where this find ends
+        root = storeNode(reached, n, n, nullptr, false);
         u = reached;
     }
     // The tail starts from the last target; a stage that could not list every box of it ends short.
@@ -302,9 +302,9 @@ TwoSolver::Step TwoSolver::stagePush(TwoNode* parent, int i, int c, int f, int g
     const int player = reachFill(lv_, board, reachMark_.data(), g);
     if (corralDeadlock(f, g, reachMark_.data())) return Step::Continue;
     const int knownAreas = corralAreas;
-    TwoNode* slot = packFindNode(player, n);
-    if (slot->player != 0) return Step::Continue;
-    if (!storeNode(slot, player, i, n, parent)) return Step::Full;
+    if (packFindNode(player, n) != nullptr) return Step::Continue;
+    TwoNode* slot = storeNode(player, i, n, parent);
+    if (slot == nullptr) return Step::Full;
     const int v = stagePriority(reachMark_.data(), knownAreas);
     if (v >= StageReached) {
         twoMeetNode_ = slot;

@@ -8,41 +8,30 @@
 
 #include "solver/board.h"
 #include "solver/fifo_buckets.h"
+#include "solver/keyed_table.h"
 #include "solver/node_stores.h"
+#include "solver/position_key.h"
 #include "solver/primitives.h"
 #include "solver/probe_stats.h"
+#include "solver/region_mark.h"
 #include "solver/run_control.h"
 #include "solver/trace.h"
 
 namespace cw {
 
 constexpr int TwoMaxBoxes = 26;
-constexpr std::uint32_t TwoTableSlots = 23'574'751;
 constexpr int TwoNodeLimit = 19'700'000;
+// Room for the limit at most 59 % full; the nodes stored whatever the limit (the start's moves, the
+// roots) take the pool's room past it.
+constexpr std::uint32_t TwoIndexEntries = std::uint32_t{1} << 25;
 constexpr int ForwardPhaseNodes = 1'970'000;
 constexpr int TwoQueueBuckets = 59;
 constexpr std::uint32_t PatternCacheRecords = 99'991;
 constexpr int CorralMaxBoxes = 12;
 constexpr int CorralBudgetLimit = 83'400;
 constexpr int CorralNewLimit = 10'000;
-constexpr std::uint32_t ProbeStep = 491;
 // Every box move is at least one letter, so a hand-off this long holds any solution the trace can.
 constexpr int MaxHandoff = MaxTraceLetters;
-
-// The key of thread two's node table and pattern cache: sum, product and XOR of the box cells, each
-// started from the player cell and a seed (32-bit, wrapping), so the order of the boxes does not matter.
-inline std::uint32_t positionKey(int player, const int* cells, int count) {
-    constexpr std::uint32_t Seed = 0x55555555u;
-    const auto p = static_cast<std::uint32_t>(player);
-    std::uint32_t s = p + Seed, m = p * Seed, x = p ^ Seed;
-    for (int i = 0; i < count; i++) {
-        const auto c = static_cast<std::uint32_t>(cells[i]);
-        s += c;
-        m *= c;
-        x ^= c;
-    }
-    return s + m + x;
-}
 
 struct TwoNode {
     std::int16_t boxes[TwoMaxBoxes]; // 0 for a box the packing solver's plan search took off
@@ -56,7 +45,9 @@ struct TwoNode {
 
     int boxesLeft() const { return side; }
 };
-static_assert(sizeof(TwoNode) * TwoTableSlots == NodeStoreTwoBytes - StoreTwoNodeTable);
+static_assert(StoreTwoNodeTable.offset % 64 == 0 && std::size_t{TwoIndexEntries} * sizeof(IndexEntry) +
+                                                            std::size_t{TwoNodeLimit} * sizeof(TwoNode) <
+                                                        StoreTwoNodeTable.bytes);
 
 struct CorralRecord {
     std::uint32_t stamp;
@@ -66,7 +57,8 @@ struct CorralRecord {
     std::int8_t verdict; // 0 unknown, 1 can be opened, 2 dead
     CorralRecord* next;
 };
-static_assert(sizeof(CorralRecord) * PatternCacheRecords == StoreTwoNodeTable);
+static_assert(StoreTwoPatternCache.offset % 64 == 0 &&
+              sizeof(CorralRecord) * PatternCacheRecords <= StoreTwoPatternCache.bytes);
 
 // What a corral search, or a look into the pattern cache, found.
 enum class CorralResult {
@@ -142,7 +134,7 @@ class TwoSolver {
 
     const Handoff& handoff() const { return handoff_; }
     int twoNodeCount() const { return nodeCount_; }
-    const ProbeStats& probeStats() const { return probeStats_; }
+    const ProbeStats& probeStats() const { return table_.stats; }
 
     // What one expansion found.
     enum class Step {
@@ -160,8 +152,13 @@ class TwoSolver {
   private:
     friend class TwoSolverProbe; // the tests' window into the solver (tests/two_solver_probe.h)
 
-    // Node table.
-    TwoNode* twoFindNode(int player);
+    // Node table. The finds look for the position in workBoxList (on the board) with `player`:
+    // the node, or none, and storeNode() then stores it.
+    TwoNode* twoFindNode(int player) {
+        return twoFindNode(positionKey(boxesKey(two_.workBoxList.data(), two_.threadTwoBoxCount), player),
+                           player);
+    }
+    TwoNode* twoFindNode(std::uint64_t key, int player);
     void twoClearStore();
 
     // Hand-off of a found solution to the driver.
@@ -192,8 +189,9 @@ class TwoSolver {
     // board; -1 when it did not.
     int corralAreas = -1;
 
-    // Stores a node in an empty slot; false (and nothing stored) when `limited` and the table is full.
-    bool storeNode(TwoNode* slot, int player, int movedBox, int side, TwoNode* parent, bool limited = true);
+    // Stores the position the last find did not know; none (and nothing stored) when `limited` and
+    // the node limit is reached, or when the table is full.
+    TwoNode* storeNode(int player, int movedBox, int side, TwoNode* parent, bool limited = true);
     void recordMove(TwoNode* node, int fallbackCell, int& count);
     int movedCell(const TwoNode* node) const;
     void loadNode(const TwoNode* node);
@@ -205,6 +203,7 @@ class TwoSolver {
     Step expandNode(TwoNode* node, bool forward);
     Step expandPosition(TwoNode* parent, int player, int skip, bool forward);
     Step tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
+    Step storeMove(TwoNode* parent, int j, int b, int u, int t, int player, bool forward, const int* reach);
     void recordBoxMove(int from, int to, int player);
     int bonusForOtherAreas();
     int tallyPriority() const;
@@ -255,10 +254,9 @@ class TwoSolver {
     RunControl& control_;
     NodeStores& stores_;
 
-    TwoNode* table_ = nullptr;
-    CorralRecord* cache_ = nullptr;
+    NodeTable<TwoNode> table_;
+    SlotTable<CorralRecord> cache_; // the pattern cache
     int nodeCount_ = 0;
-    ProbeStats probeStats_;
     TwoNode* twoMeetNode_ = nullptr;
     Handoff handoff_;
     bool backwardPruned_ = false; // a backward pull was skipped by a tunnel rule this run
@@ -280,6 +278,10 @@ class TwoSolver {
     std::vector<int> corralPairs_;
 
     // Scratch of the expansions.
+    RegionMark nodeReach_;           // the region of the bidirectional solver's node under expansion
+    int nodeLowest_ = 0;             // its smallest cell
+    std::uint64_t nodeBoxesKey_ = 0; // the boxes' key of that node
+    RegionMark childReach_;          // a child's region where it cannot be had by shifting
     Board mark_{};
     Board reachMark_{};
     Board label_{};
