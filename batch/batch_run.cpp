@@ -134,6 +134,8 @@ void BatchRun::fillReport(LevelReport& report) const {
     report.traceOver = engine_.trace.traceOver;
     report.solvedBy = control.solvedBy.load();
     report.solvedStage = control.solvedStage.load();
+    report.stageOneMs = wasRun ? control.stageOneStartMs.load() : -1;
+    report.stageTwoMs = wasRun ? control.stageTwoStartMs.load() : -1;
     report.threadOneNodes = wasRun ? std::int64_t{control.orderNodeCount.load()} +
                                          control.placeNodeCount.load() + control.meetNodeCount.load()
                                    : 0;

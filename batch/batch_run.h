@@ -42,6 +42,8 @@ struct LevelReport {
     int traceOver = 0;
     int solvedBy = 0;
     SolvedStage solvedStage = SolvedStage::None; // which of thread one's stages solved
+    std::int64_t stageOneMs = -1; // when thread one began stage 1 and stage 2; -1 when it did not
+    std::int64_t stageTwoMs = -1;
     std::int64_t threadOneNodes = 0;
     std::int64_t threadTwoNodes = 0;
     int solvedCount = 0; // batch counters after this level

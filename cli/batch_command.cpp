@@ -93,6 +93,11 @@ bool isInputFile(const cw::LevelSet& set, const std::string& source, const std::
     return false;
 }
 
+// A millisecond figure of the statistics, empty for -1 (never).
+std::string msOrEmpty(std::int64_t ms) {
+    return ms < 0 ? std::string() : std::to_string(ms);
+}
+
 // One machine-readable row per level run; remembers whether any row was lost.
 class StatsFile {
   public:
@@ -102,17 +107,18 @@ class StatsFile {
         file_ = std::fopen(path.c_str(), "wb");
         if (file_ == nullptr) return false;
         write("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
-              "thread_one_nodes,thread_two_nodes,stage\n");
+              "thread_one_nodes,thread_two_nodes,stage,stage1_ms,stage2_ms\n");
         return true;
     }
     void row(const cw::LevelReport& r) {
         if (file_ == nullptr) return;
-        char line[256];
-        std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld,%s\n", r.number, r.width,
-                      r.height, r.boxes, cw::code(r.outcome), cw::outcomeName(r.outcome),
+        char line[320];
+        std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld,%s,%s,%s\n", r.number,
+                      r.width, r.height, r.boxes, cw::code(r.outcome), cw::outcomeName(r.outcome),
                       static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount, r.solvedBy,
                       static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes),
-                      cw::stageName(r.solvedStage));
+                      cw::stageName(r.solvedStage), msOrEmpty(r.stageOneMs).c_str(),
+                      msOrEmpty(r.stageTwoMs).c_str());
         write(line);
     }
     // Closes the file; the reason the first row was lost, or empty when every row was written.

@@ -23,6 +23,8 @@ void Engine::clearRun() {
     control.threadOneResult.store(Outcome::NoLevel);
     control.threadTwoResult.store(Outcome::NoLevel);
     control.threadOneStage.store(0);
+    control.stageOneStartMs.store(-1);
+    control.stageTwoStartMs.store(-1);
     control.runSeconds.store(0);
     control.solvedBy.store(0);
     control.solvedStage.store(SolvedStage::None);
@@ -38,6 +40,8 @@ void Engine::clearRun() {
 Outcome Engine::solveLevel() {
     control.solvedBy.store(0);
     control.solvedStage.store(SolvedStage::None);
+    control.stageOneStartMs.store(-1);
+    control.stageTwoStartMs.store(-1);
     control.stopRequest.store(control.cancelHeld.load() ? StopRequest::Cancel : StopRequest::None);
     control.runSeconds.store(0);
     control.twoNodeCount.store(0);

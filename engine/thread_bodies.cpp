@@ -40,12 +40,14 @@ void Engine::threadOneBody() {
 
     control.threadOneStage.store(1);
     if (threadOne_->meet.meetState == 1) {
+        control.stageOneStartMs.store(control.elapsedMs());
         r = threadOne_->meetContinue();
         if (r == Outcome::Solved || r == Outcome::Timeout) return finish(r);
     }
     control.runSeconds.store(control.elapsedSeconds());
 
     control.threadOneStage.store(2);
+    control.stageTwoStartMs.store(control.elapsedMs());
     control.meetNodeCount.store(0);
     finish(threadOne_->fullSearch());
 }

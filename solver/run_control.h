@@ -43,6 +43,9 @@ struct RunControl {
     // Written by thread one. NoLevel before a run, Ready while the thread runs, then its result.
     alignas(64) std::atomic<Outcome> threadOneResult{Outcome::NoLevel};
     std::atomic<int> threadOneStage{0}; // 0 main search, 1 meeting search alone, 2 full search
+    // Milliseconds from the run's start at which thread one began stage 1 and stage 2; -1 not begun.
+    std::atomic<std::int64_t> stageOneStartMs{-1};
+    std::atomic<std::int64_t> stageTwoStartMs{-1};
     std::atomic<SolvedStage> solvedStage{SolvedStage::None};
     std::atomic<int> orderNodeCount{0}; // progress counters, published every few thousand nodes
     std::atomic<int> placeNodeCount{0};
@@ -83,6 +86,7 @@ struct RunControl {
     std::int64_t elapsedSeconds() const {
         return (nowMs() - runStartMs.load(std::memory_order_relaxed)) / 1000;
     }
+    std::int64_t elapsedMs() const { return nowMs() - runStartMs.load(std::memory_order_relaxed); }
     bool pastDeadline() const { return nowMs() >= deadlineMs.load(std::memory_order_relaxed); }
     // What every search polls: a cancel, a stop from the driver, or the time is up.
     bool stopped() const { return stopRequested() || pastDeadline(); }

@@ -96,9 +96,9 @@ TEST_F(CliBatchTest, WritesResultFileAndStatistics) {
                     "# Skiped:   1 levels\n");
     const std::string csv = cwtest::readFile(stats);
     const std::regex rows("number,width,height,boxes,outcome,outcome_text,elapsed_ms,moves,pushes,solved_by,"
-                          "thread_one_nodes,thread_two_nodes,stage\n"
-                          "2,5,3,1,8,Solved,\\d+,0,0,0,0,0,\n"
-                          "3,5,4,1,7,Skiped Impossible,\\d+,0,0,0,0,0,\n");
+                          "thread_one_nodes,thread_two_nodes,stage,stage1_ms,stage2_ms\n"
+                          "2,5,3,1,8,Solved,\\d+,0,0,0,0,0,,,\n"
+                          "3,5,4,1,7,Skiped Impossible,\\d+,0,0,0,0,0,,,\n");
     EXPECT_TRUE(std::regex_match(csv, rows)) << csv;
 }
 

@@ -228,6 +228,11 @@ TEST_F(MeetingSearchTest, ThreadOneSolvesLevelsThroughTheMeetingSearch) {
         ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
         EXPECT_EQ(engine->control.solvedStage.load(), c.stage);
         EXPECT_EQ(cwtest::replayFault(c.level, engine->trace.text()), "");
+        // The statistics' stage times: stage 1 began only where it solved, stage 2 never.
+        const std::int64_t stageOne = engine->control.stageOneStartMs.load();
+        EXPECT_EQ(stageOne >= 0, c.stage == cw::SolvedStage::Meet);
+        EXPECT_LE(stageOne, engine->control.runSeconds.load() * 1000 + 999);
+        EXPECT_EQ(engine->control.stageTwoStartMs.load(), -1);
     }
 }
 
