@@ -32,6 +32,10 @@ void MainSearch::resetRun() {
     placeNodeCount = 0;
     placementsTried = 0;
     fallbackPlacements = 0;
+    roomlessRescans = 0;
+    borrowedRooms = 0;
+    probesPastMark = 0;
+    unprunedProbeTests = 0;
 }
 
 void MainSearch::tablesOverwritten() {

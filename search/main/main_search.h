@@ -117,6 +117,13 @@ class MainSearch {
     // Counters for tests: placements tried and mode-2 placements accepted in this run.
     int placementsTried = 0;
     int fallbackPlacements = 0;
+    // Counters of this run for benches: goal-room re-scans of a smaller level that found no room,
+    // and of those the ones the run's own rooms stood in for; probe searches whose corral tests
+    // used up the record mark, and their tests answered without a search after that.
+    int roomlessRescans = 0;
+    int borrowedRooms = 0;
+    int probesPastMark = 0;
+    std::int64_t unprunedProbeTests = 0;
 
     // ---- The stages' own routines, public so tests can drive one stage on a prepared position ----
     // Fills noPark for the current search position and clears passTwoBlocked.
@@ -176,6 +183,7 @@ class MainSearch {
     int replayPlanStep(int step);
     int checkTargetStep(int i);
     void widenTargetBoxes();
+    void borrowRunRooms();
     void leaveParkedCell();
     void markSecondPassCells();
     void appendTarget(int step);

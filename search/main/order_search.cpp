@@ -545,9 +545,24 @@ void MainSearch::widenTargetBoxes() {
     }
 }
 
+// The smaller level's re-scan found no goal room, so the goal-order search would have no root: the
+// run's own rooms stand in wherever their cells are still floor of the smaller level's solved
+// position (no wall, no goal).
+void MainSearch::borrowRunRooms() {
+    roomlessRescans++;
+    int k = 0;
+    for (int i = 0; i < rooms_.goalRoomCount; i++) {
+        const int c = rooms_.goalRoomCell[i];
+        if (pos_.searchBoard[c] != Blocked && lv_.goalMap[c] == 0) orderRooms_.goalRoomCell[k++] = c;
+    }
+    orderRooms_.goalRoomCount = k;
+    if (k > 0) borrowedRooms++;
+}
+
 int MainSearch::orderSearchAgain(int oldCell, int placedCell) {
     int packed = 0;
     scanGoalRooms(lv_, pos_, orderRooms_, packed);
+    if (orderRooms_.goalRoomCount == 0) borrowRunRooms();
     targetMode = 0;
     targetCount = 0;
     markNoPark();

@@ -22,6 +22,7 @@ void PenCorral::clearTable() {
     wallsReady_ = false;
     penStamp = 0;
     recordsMade_ = 0;
+    markSpentTests_ = 0;
 }
 
 int PenCorral::penTest(int cell, int player, const int* reach) {
@@ -97,7 +98,9 @@ int PenCorral::penSearch(int player) {
     auto takeBoxesOff = [&]() {
         for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
     };
+    visitingRoot_ = true;
     const int r = penVisit(player);
+    visitingRoot_ = false;
     if (r != 2) {
         takeBoxesOff();
         penStamp = s; // the test made no record
@@ -205,7 +208,10 @@ int PenCorral::penVisit(int player) {
         if (match->result == 2) return 1;
         return 2;
     }
-    if (budgetSpent()) return 0;
+    if (budgetSpent()) {
+        if (visitingRoot_ && penRecordMark_ >= PenMarkLimit) markSpentTests_++;
+        return 0;
+    }
     penRecordMark_++;
     penNewCount_++;
     recordsMade_++;

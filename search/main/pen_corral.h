@@ -46,6 +46,9 @@ class PenCorral {
     // Read by tests.
     std::uint32_t penStamp = 0;
     int recordsMade() const { return recordsMade_; }
+    // Tests since the last clearTable that found their position unknown with the record mark used
+    // up, and so answered "no deadlock" without a search.
+    int markSpentTests() const { return markSpentTests_; }
 
   private:
     int penBoxes(int player);
@@ -66,6 +69,8 @@ class PenCorral {
     std::uint32_t penRecordMark_ = 0;
     int penNewCount_ = 0;
     int recordsMade_ = 0;
+    int markSpentTests_ = 0;
+    bool visitingRoot_ = false;
     FifoBuckets<PenRecord, &PenRecord::next, PenMaxBoxes> levels_;
     Board penBoard_{};
     Board penArea_{};

@@ -72,6 +72,10 @@ int MainSearch::probeSearch() {
             if (slotState[i] != SlotParked) orderBoard[slotCell[i]] = Free;
     }
     publishOrderCount();
+    if (probeCorral_.markSpentTests() > 0) {
+        probesPastMark++;
+        unprunedProbeTests += probeCorral_.markSpentTests();
+    }
     return result;
 }
 
