@@ -5,10 +5,11 @@
 // probes of the node table per find (mean and largest, in slots or index entries, and the mean cache
 // lines read), the minor page faults and the resident memory afterwards.
 //
-//   build/bench/node_rate_bench [BUDGET [SECONDS [SEARCH]]]   (defaults 8000000 nodes, 90 s, all)
+//   build/bench/node_rate_bench [BUDGET [SECONDS [SEARCH [LEVEL]]]]   (defaults 8000000 nodes, 90 s, all)
 //
-// SEARCH is two, placement, meeting or full. A run stops at its budget or after SECONDS, whichever
-// comes first; "budget" says which. Run it with nothing else busy; compare builds side by side.
+// SEARCH is two, placement, meeting or full; LEVEL a level's name as printed ("xsokoban 24"). A run
+// stops at its budget or after SECONDS, whichever comes first; the last column says which ("ended":
+// the search finished first). Run it with nothing else busy; compare builds side by side.
 #include <sys/resource.h>
 
 #include <atomic>
@@ -214,12 +215,14 @@ int main(int argc, char** argv) {
     const long budget = argc > 1 ? std::atol(argv[1]) : 8'000'000;
     const int limit = argc > 2 ? std::atoi(argv[2]) : 90;
     const std::string only = argc > 3 ? argv[3] : "";
+    const std::string onlyLevel = argc > 4 ? argv[4] : "";
     const char* searches[] = {"two", "placement", "meeting", "full"};
     std::printf("%-9s %-13s %5s %10s %7s %9s %9s %6s %7s %6s %9s %8s\n", "search", "level", "boxes", "nodes",
                 "seconds", "nodes/s", "past 5M", "probes", "largest", "lines", "minflt", "RSS MiB");
     for (const char* search : searches) {
         if (!only.empty() && only != search) continue;
         for (const LevelChoice& choice : Levels) {
+            if (!onlyLevel.empty() && onlyLevel != choice.name) continue;
             auto engine = std::make_unique<cw::Engine>();
             if (!engine->storesReady()) {
                 std::fprintf(stderr, "node_rate_bench: Out of memory.\n");

@@ -132,14 +132,20 @@ class BidirCore {
     Node* joinAtMeeting();
     void replayChain(Node* root, bool stepsByTarget);
 
-    // The region of one state of a box move, on stateMark_ or, where the move cannot change it
-    // but by the box's two cells, on nodeMark_ shifted by them: the state's player cell and the
-    // sides of `cell` the player reaches.
-    int stateRegion(int from, int cell, int stand, int& sides);
+    // The region of one state of a box move (the box moved from `from` to `cell`, the player on
+    // `stand`): on nodeMark_ shifted by the box's two cells where the move cannot change it otherwise,
+    // else flooded on stateMark_. Gives the state's player cell, the sides of `cell` the player
+    // reaches and the region's marks; endStateRegion() undoes a shift.
+    int stateRegion(int from, int cell, int stand, int& sides, const int*& reach);
+    void endStateRegion(int from, int cell) {
+        if (shifted_) nodeMark_.unshift(from, cell);
+        shifted_ = false;
+    }
 
     RegionMark nodeMark_;            // the region of the node under expansion
     RegionMark stateMark_;           // the region of one state of a box move
     int nodeLowest_ = 0;             // the smallest cell of nodeMark_'s region
+    bool shifted_ = false;           // nodeMark_ holds a state's region, not the node's
     std::uint64_t nodeBoxesKey_ = 0; // the boxes' key of the node under expansion
     std::array<int, BoxMoveEntries> moveCell_{};
     std::array<int, BoxMoveEntries> moveSides_{};
@@ -299,10 +305,13 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
             board[t] = BoxOn;
             st_.stageBoxList[i] = t;
             int reached = 0;
-            const int p = stateRegion(s, t, stand, reached);
+            const int* reach = nullptr;
+            const int p = stateRegion(s, t, stand, reached, reach);
             if (visited_[t] == 0) visitedCells_[visitedCount_++] = t;
             visited_[t] |= reached;
-            const bool accepted = forward ? self().pushAccepted(i, c, t, p) : self().pullAccepted(i, c, t, p);
+            const bool accepted =
+                forward ? self().pushAccepted(i, c, t, p, reach) : self().pullAccepted(i, c, t, p, reach);
+            endStateRegion(s, t);
             if (accepted) {
                 moveCell_[entries] = t;
                 moveSides_[entries] = reached;
@@ -334,21 +343,17 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
-int BidirCore<S, N, Sl, L, B>::stateRegion(int from, int cell, int stand, int& sides) {
+int BidirCore<S, N, Sl, L, B>::stateRegion(int from, int cell, int stand, int& sides, const int*& reach) {
     const int* board = st_.stageBoard.data();
     const int* dbo = lv_.dirBitOffset.data();
+    int p = nodeMark_.shift(lv_, board, from, cell, nodeLowest_);
+    shifted_ = p >= 0;
+    if (!shifted_) p = stateMark_.fill(lv_, board, stand);
+    reach = shifted_ ? nodeMark_.data() : stateMark_.data();
     sides = 0;
-    const int p = nodeMark_.shift(lv_, board, from, cell, nodeLowest_);
-    if (p >= 0) {
-        for (int e = 1; e <= 8; e <<= 1)
-            if (nodeMark_[cell + dbo[e]] != 0) sides |= e;
-        nodeMark_.unshift(from, cell);
-        return p;
-    }
-    const int q = stateMark_.fill(lv_, board, stand);
     for (int e = 1; e <= 8; e <<= 1)
-        if (stateMark_[cell + dbo[e]] != 0) sides |= e;
-    return q;
+        if (reach[cell + dbo[e]] != 0) sides |= e;
+    return p;
 }
 
 // The meeting node's chain and the other side's chain become one list from a forward root to the

@@ -128,10 +128,10 @@ int FullSearch::nodePriority(bool forward) const {
     return std::clamp(priority, 0, FullBuckets - 1);
 }
 
-bool FullSearch::pushAccepted(int, int, int to, int player) {
+bool FullSearch::pushAccepted(int, int, int to, int player, const int* reach) {
     if (pushDeadlockTest(lv_, st_.stageBoard.data(), st_.stageCorridor.data(), to, player, ranges_) != 0)
         return false;
-    return corral_.corralTest(to, player) == 0;
+    return corral_.corralTest(to, player, reach) == 0;
 }
 
 } // namespace cw

@@ -68,8 +68,8 @@ class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, Full
     }
     void loadRow(int, int, bool) {}
     void restoreRow(int) {}
-    bool pullAccepted(int, int, int, int) { return true; }
-    bool pushAccepted(int i, int from, int to, int player);
+    bool pullAccepted(int, int, int, int, const int*) { return true; }
+    bool pushAccepted(int i, int from, int to, int player, const int* reach);
 
     SearchPosition& pos_;
     RangeLists& ranges_;

@@ -156,16 +156,16 @@ bool MeetingSearch::stillAssignable(int i, std::uint64_t mask) {
     return matchFeasible(stageMatrix.data(), st_.stageBoxCount, 0) != 0;
 }
 
-bool MeetingSearch::pullAccepted(int i, int from, int to, int) {
+bool MeetingSearch::pullAccepted(int i, int from, int to, int, const int*) {
     const std::uint64_t mask = st_.stagePullMask[to];
     return mask == st_.stagePullMask[from] || stillAssignable(i, mask);
 }
 
-bool MeetingSearch::pushAccepted(int i, int from, int to, int player) {
+bool MeetingSearch::pushAccepted(int i, int from, int to, int player, const int* reach) {
     if (freezeTest(lv_, st_.stageBoard.data(), to) == 1) return false;
     const std::uint64_t mask = st_.stagePushMask[to];
     if (mask != st_.stagePushMask[from] && !stillAssignable(i, mask)) return false;
-    return corral_.corralTest(to, player) == 0;
+    return corral_.corralTest(to, player, reach) == 0;
 }
 
 } // namespace cw

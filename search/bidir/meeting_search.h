@@ -71,8 +71,8 @@ class MeetingSearch
     int queueRanDry() const { return 0; }
     void loadRow(int i, int cell, bool forward);
     void restoreRow(int i);
-    bool pullAccepted(int i, int from, int to, int player);
-    bool pushAccepted(int i, int from, int to, int player);
+    bool pullAccepted(int i, int from, int to, int player, const int* reach);
+    bool pushAccepted(int i, int from, int to, int player, const int* reach);
     // The assignment test with box i's row taken from `mask`: false when no assignment is left.
     bool stillAssignable(int i, std::uint64_t mask);
     void setRow(int i, std::uint64_t mask);

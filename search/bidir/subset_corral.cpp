@@ -12,16 +12,16 @@ template <typename V> void SubsetCorral<V>::setUp() {
         subsetBoard_[c] = stage_.stageBoard[c] == Blocked ? Blocked : Free;
 }
 
-template <typename V> int SubsetCorral<V>::corralTest(int cell, int player) {
-    return V::Pairs ? corralsAndPairsAround(cell, player) : corralsAround(cell, player);
+template <typename V> int SubsetCorral<V>::corralTest(int cell, int player, const int* reach) {
+    return V::Pairs ? corralsAndPairsAround(cell, player, reach) : corralsAround(cell, player, reach);
 }
 
-template <typename V> int SubsetCorral<V>::corralsAround(int cell, int player) {
+template <typename V> int SubsetCorral<V>::corralsAround(int cell, int player, const int* reach) {
     const int* board = stage_.stageBoard.data();
-    seen_.fill(lv_, board, player);
+    seen_.clear();
     for (int k = 0; k < 8; k++) {
         const int x = cell + lv_.ringOffset[k];
-        if (board[x] != Free || seen_[x] != 0) continue;
+        if (board[x] != Free || reach[x] != 0 || seen_[x] != 0) continue;
         area_.fill(lv_, board, x);
         if (corralSubsetTest(area_.data(), player) == 1) return 1;
         seen_.add(lv_, board, x);
@@ -31,18 +31,18 @@ template <typename V> int SubsetCorral<V>::corralsAround(int cell, int player) {
 
 // Each corral alone, then joined with each free area beyond one of the boxes that border it: two
 // corrals may be dead together where neither is alone.
-template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int player) {
+template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int player, const int* reach) {
     const int* board = stage_.stageBoard.data();
     const auto& ring = lv_.ringOffset;
-    seen_.fill(lv_, board, player);
+    seen_.clear();
     for (int k = 0; k < 8; k++) {
         const int x = cell + ring[k];
-        if (board[x] != Free || seen_[x] != 0) continue;
+        if (board[x] != Free || reach[x] != 0 || seen_[x] != 0) continue;
         first_.fill(lv_, board, x);
         if (corralSubsetTest(first_.data(), player) == 1) return 1;
         seen_.add(lv_, board, x);
-        covered_.fill(lv_, board, player);
-        covered_.add(lv_, board, x);
+        // Covered: the player's region (reach), this corral and the areas joined to it so far.
+        covered_.fill(lv_, board, x);
         for (int j = 0; j < stage_.stageBoxCount; j++) {
             const int b = stage_.stageBoxList[j];
             bool borders = false;
@@ -50,7 +50,7 @@ template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int p
             if (!borders) continue;
             for (int r = 0; r < 8; r++) {
                 const int y = b + ring[r];
-                if (board[y] != Free || covered_[y] != 0) continue;
+                if (board[y] != Free || reach[y] != 0 || covered_[y] != 0) continue;
                 area_.fill(lv_, board, y);
                 if (corralSubsetTest(area_.data(), player, first_.data()) == 1) return 1;
                 covered_.add(lv_, board, y);
@@ -137,7 +137,7 @@ template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
     subsetBoxCount = node->count;
     for (int i = 0; i < subsetBoxCount; i++) subsetBoxList[i] = node->boxes[i];
     putSubsetBoxes(BoxOn);
-    nodeMark_.fill(lv_, board, node->player);
+    const int lowest = nodeMark_.fill(lv_, board, node->player);
     for (int i = 0; i < subsetBoxCount; i++) {
         const int e = subsetBoxList[i];
         board[e] = Free;
@@ -147,7 +147,13 @@ template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
             if (nodeMark_[behind] == 0 || board[t] != Free || stage_.stagePushMask[t] == 0) continue;
             board[t] = BoxOn;
             subsetBoxList[i] = t;
-            if (!pushFreezes(t) && subsetInsert(behind) == 0) {
+            // The child's region: the node's shifted by the pushed box, where nothing else changes.
+            const int shifted = nodeMark_.shift(lv_, board, e, t, lowest);
+            const bool open =
+                !pushFreezes(t) &&
+                (shifted >= 0 ? subsetInsert(behind, nodeMark_.data(), shifted) : subsetInsert(behind)) == 0;
+            if (shifted >= 0) nodeMark_.unshift(e, t);
+            if (open) {
                 putSubsetBoxes(Free);
                 return 0;
             }
@@ -181,10 +187,14 @@ template <typename V> bool SubsetCorral<V>::pushFreezes(int t) {
     }
 }
 
-template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
+template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* region, int lowest) {
     int* board = subsetBoard_.data();
     const auto& ring = lv_.ringOffset;
-    insertMark_.fill(lv_, board, player);
+    int q = lowest;
+    if (region == nullptr) {
+        q = insertMark_.fill(lv_, board, player);
+        region = insertMark_.data();
+    }
     std::array<int, V::MaxBoxes> active{};
     std::array<int, V::MaxBoxes> released{};
     int activeCount = 0;
@@ -194,7 +204,7 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
     for (int i = 0; i < subsetBoxCount; i++) {
         const int b = subsetBoxList[i];
         int k = 0;
-        while (k < 8 && !(board[b + ring[k]] == Free && insertMark_[b + ring[k]] == 0)) k++;
+        while (k < 8 && !(board[b + ring[k]] == Free && region[b + ring[k]] == 0)) k++;
         if (k == 8) {
             released[releasedCount++] = b; // no cut-off cell around it: it leaves the subproblem
             continue;
@@ -205,8 +215,9 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player) {
     }
     if (!offGoal) return 0;
 
+    // Without the released boxes the region grows; with none it is the one just flooded.
     for (int i = 0; i < releasedCount; i++) board[released[i]] = Free;
-    const int q = insertMark_.fill(lv_, board, player);
+    if (releasedCount > 0) q = insertMark_.fill(lv_, board, player);
     const std::uint32_t stamp = subsetStamp;
     // An empty node, or one an earlier test left undecided, ends the walk; the node goes there.
     const auto found = table_.find(

@@ -79,8 +79,14 @@ template <typename Variant> class SubsetCorral {
     void setUp();
 
     // After the push that brought a box to `cell`, the position on stageBoard and in stageBoxList,
-    // the player's normalised cell `player`: 1 when a corral next to the box is a deadlock, else 0.
-    int corralTest(int cell, int player);
+    // the player's normalised cell `player` and his region marked (non-zero) in `reach`: 1 when a
+    // corral next to the box is a deadlock, else 0.
+    int corralTest(int cell, int player, const int* reach);
+    // The same with the player's region flooded here.
+    int corralTest(int cell, int player) {
+        region_.fill(lv_, stage_.stageBoard.data(), player);
+        return corralTest(cell, player, region_.data());
+    }
 
     // One corral, given as the cells marked in `area` (or in `also`, when given): 1 deadlock, 0 not
     // proven.
@@ -88,8 +94,9 @@ template <typename Variant> class SubsetCorral {
     // The search over the subset in subsetBoxList: 1 deadlock (or stopped), 0 not proven.
     int subsetSearch(int player);
     // Looks up or stores the subset in subsetBoxList with `player`: 0 solved or not proven, 1 a
-    // cached deadlock, 2 queued now or earlier in this test.
-    int subsetInsert(int player);
+    // cached deadlock, 2 queued now or earlier in this test. `region`, when given, marks the player's
+    // region on the subset board, `lowest` its smallest cell; else it is flooded.
+    int subsetInsert(int player, const int* region = nullptr, int lowest = 0);
 
     // Read by tests.
     std::uint32_t subsetStamp = 0;
@@ -101,8 +108,8 @@ template <typename Variant> class SubsetCorral {
     const int* subsetBoard() const { return subsetBoard_.data(); }
 
   private:
-    int corralsAround(int cell, int player);
-    int corralsAndPairsAround(int cell, int player);
+    int corralsAround(int cell, int player, const int* reach);
+    int corralsAndPairsAround(int cell, int player, const int* reach);
     // Expands one queued node: 0 a child is solved or not proven, 1 none.
     int expandSubsetNode(const Node* node);
     // Whether the push that put a box on t freezes a box off its goal.
@@ -122,9 +129,10 @@ template <typename Variant> class SubsetCorral {
     std::array<Node*, Buckets> tail_{};
     int subsetTopBucket = 0;
 
+    RegionMark region_; // the player's region, where the caller has none at hand
     RegionMark nodeMark_;
     RegionMark insertMark_;
-    RegionMark seen_;
+    RegionMark seen_; // the corrals tested already, beside the player's region
     RegionMark area_;
     RegionMark first_;
     RegionMark covered_;
