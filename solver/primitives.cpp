@@ -86,9 +86,11 @@ template <bool Push, bool RecordStart, bool Normalised> struct RangeSearch {
         scratch.begin();
         if (pushDirs != nullptr) *pushDirs = 0;
 
-        int gen = scratch.nextFlood();
-        const int startPlayer = floodStamp(board, stamp, gen, player, off, queue);
-        const int s0 = sidesInRegion(lv, stamp, gen, box);
+        RegionMark& region = scratch.region_;
+        const int startPlayer = region.fill(lv, board, player);
+        int s0 = 0;
+        for (int b = 1; b <= 8; b <<= 1)
+            if (region[box + lv.dirBitOffset[b]] != 0) s0 |= b;
         if (s0 == 0) {
             if constexpr (!Normalised) {
                 return 0;
@@ -125,15 +127,28 @@ template <bool Push, bool RecordStart, bool Normalised> struct RangeSearch {
                     if (board[standOn] != 0) continue;
                 }
                 if ((scratch.sidesAt(t) & b) != 0 || entries >= MaxRangeEntries) continue;
-                gen = scratch.nextFlood();
-                stamp[t] = gen; // the box stands on t for this flood
-                int lowest = standOn;
-                if constexpr (Normalised) {
-                    lowest = floodStamp(board, stamp, gen, standOn, off, queue);
+                board[t] = 2; // the box stands on t for this state
+                int reached = 0;
+                // The start's region shifted by the box's two cells, where nothing else changes;
+                // else a flood.
+                int lowest = region.shift(lv, board, box, t, startPlayer);
+                if (lowest >= 0) {
+                    for (int e = 1; e <= 8; e <<= 1)
+                        if (region[t + lv.dirBitOffset[e]] != 0) reached |= e;
+                    region.unshift(box, t);
+                    if constexpr (!Normalised) lowest = standOn;
                 } else {
-                    floodSides(board, stamp, gen, standOn, t, off, queue);
+                    const int gen = scratch.nextFlood();
+                    stamp[t] = gen;
+                    lowest = standOn;
+                    if constexpr (Normalised) {
+                        lowest = floodStamp(board, stamp, gen, standOn, off, queue);
+                    } else {
+                        floodSides(board, stamp, gen, standOn, t, off, queue);
+                    }
+                    reached = sidesInRegion(lv, stamp, gen, t);
                 }
-                const int reached = sidesInRegion(lv, stamp, gen, t);
+                board[t] = 0;
                 scratch.addSides(t, reached);
                 cells[entries] = t;
                 sideSets[entries] = reached;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "solver/board.h"
+#include "solver/region_mark.h"
 
 namespace cw {
 
@@ -32,6 +33,7 @@ class RangeScratch {
         sides_[cell] |= s;
     }
 
+    RegionMark region_; // the player's region at the call's start, with the box on its cell
     std::array<int, MaxCells> floodStamp_{};
     std::array<int, MaxCells> sides_{};
     std::array<int, MaxCells> touched_{}; // the cells of sides_ set since the last begin()

@@ -130,3 +130,26 @@ TEST_F(OrderTest, PlacedBoxThatIsNoLongerInTheBoxListIsSkipped) {
 }
 
 } // namespace
+
+// A smaller level whose solved position leaves no free region of five cells has no goal room of its
+// own: the goal-order search borrows the run's room where its cell is still floor, and finds its
+// plan from there; a run room walled in meanwhile lends nothing, and the pass has no root.
+TEST_F(OrderTest, ARoomlessSmallerLevelBorrowsTheRunsRoom) {
+    prepare(rows({"#####", "#@ ##", "# $.#", "#####"}));
+    struct Case {
+        int roomCell;
+        int result;
+        int borrowed;
+    };
+    for (const Case& c : {Case{at(1, 1), cw::code(cw::Outcome::Solved), 1}, Case{at(0, 1), 0, 0}}) {
+        SCOPED_TRACE(c.roomCell);
+        cw::GoalRooms& rooms = cw::EngineProbe::rooms(*engine);
+        rooms.goalRoomCount = 1;
+        rooms.goalRoomCell[0] = c.roomCell;
+        main().resetRun();
+        EXPECT_EQ(main().orderSearchAgain(0, 0), c.result);
+        EXPECT_EQ(main().roomlessRescans, 1);
+        EXPECT_EQ(main().borrowedRooms, c.borrowed);
+        EXPECT_EQ(main().targetCount > 0, c.borrowed == 1);
+    }
+}

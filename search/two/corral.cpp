@@ -35,9 +35,9 @@ bool TwoSolver::corralDeadlock(int u, int t, const int* reach) {
     }
     if (!cutOff) return false;
 
+    // The player's area is `reach` already; only the others are flooded.
     int* label = corralLabel_.data();
-    for (int c = 0; c < cells; c++) label[c] = 0;
-    labelFill(lv_, board, label, t, 1);
+    for (int c = 0; c < cells; c++) label[c] = reach[c] != 0 ? 1 : 0;
     int next = 2;
     for (int c = 0; c < cells; c++)
         if (board[c] == Free && label[c] == 0) labelFill(lv_, board, label, c, next++);
