@@ -40,7 +40,7 @@ struct LevelReport {
     int moveCount = 0;
     int pushCount = 0;
     int traceOver = 0;
-    int solvedBy = 0;
+    SolvedBy solvedBy = SolvedBy::None;
     SolvedStage solvedStage = SolvedStage::None; // which of thread one's stages solved
     std::int64_t stageOneMs = -1; // when thread one began stage 1 and stage 2; -1 when it did not
     std::int64_t stageTwoMs = -1;

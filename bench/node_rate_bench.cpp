@@ -26,9 +26,9 @@
 
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "probes/engine_probe.h"
 #include "search/main/thread_one_search.h"
 #include "search/two/two_solver.h"
-#include "tests/engine_probe.h"
 
 namespace {
 
@@ -157,11 +157,11 @@ Sample runPlacement(cw::Engine& engine) {
 
 // Expands with `step` until the table holds `budget` nodes or the run is stopped.
 template <typename Search>
-Sample runBidir(cw::Engine& engine, Search& search, long budget, const std::function<int()>& step) {
+Sample runBidir(cw::Engine& engine, Search& search, long budget, const std::function<cw::Step()>& step) {
     Sample s;
     Mark mark;
-    int r = cw::StepDone;
-    while (r == cw::StepDone && search.nodeCount() < budget && !engine.control.stopped()) {
+    cw::Step r = cw::Step::Continue;
+    while (r == cw::Step::Continue && search.nodeCount() < budget && !engine.control.stopped()) {
         r = step();
         mark.see(search.nodeCount());
     }
@@ -178,9 +178,9 @@ Sample runMeeting(cw::Engine& engine, long budget) {
     cw::MeetingSearch& meet = cw::EngineProbe::threadOne(engine).meet;
     meet.meetSearchFeed(); // the set-up
     return runBidir(engine, meet, budget, [&] {
-        int r = meet.meetExpandBackward();
-        if (r == cw::StepDone) r = meet.meetExpandBackward();
-        if (r == cw::StepDone) r = meet.meetExpandForward();
+        cw::Step r = meet.meetExpandBackward();
+        if (r == cw::Step::Continue) r = meet.meetExpandBackward();
+        if (r == cw::Step::Continue) r = meet.meetExpandForward();
         return r;
     });
 }
@@ -189,10 +189,10 @@ Sample runFull(cw::Engine& engine, long budget) {
     cw::FullSearch& full = cw::EngineProbe::threadOne(engine).full;
     if (!full.setUp()) return Sample{};
     return runBidir(engine, full, budget, [&] {
-        int r = cw::StepDone;
-        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::StepDone; k++)
+        cw::Step r = cw::Step::Continue;
+        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::Step::Continue; k++)
             r = full.fullExpandBackward();
-        if (r == cw::StepDone) r = full.fullExpandForward();
+        if (r == cw::Step::Continue) r = full.fullExpandForward();
         return r;
     });
 }

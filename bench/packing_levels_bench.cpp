@@ -9,7 +9,7 @@
 
 #include "engine/engine.h"
 #include "level/level_set.h"
-#include "tests/engine_probe.h"
+#include "probes/engine_probe.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> files(argv + 1, argv + argc);

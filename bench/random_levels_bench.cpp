@@ -11,7 +11,7 @@
 
 #include "engine/engine.h"
 #include "level/parser.h"
-#include "tests/random_levels.h"
+#include "probes/random_levels.h"
 
 int main(int argc, char** argv) {
     const long count = argc > 1 ? std::atol(argv[1]) : 2000;

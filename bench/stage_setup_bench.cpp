@@ -12,8 +12,8 @@
 
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "probes/engine_probe.h"
 #include "search/main/thread_one_search.h"
-#include "tests/engine_probe.h"
 
 namespace {
 
@@ -75,10 +75,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     long done = 0;
-    for (int r = cw::StepDone; done < expansions && r == cw::StepDone; done++) {
-        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::StepDone; k++)
+    for (cw::Step r = cw::Step::Continue; done < expansions && r == cw::Step::Continue; done++) {
+        for (int k = 0; k < cw::FullBackwardPerForward && r == cw::Step::Continue; k++)
             r = full.fullExpandBackward();
-        if (r == cw::StepDone) r = full.fullExpandForward();
+        if (r == cw::Step::Continue) r = full.fullExpandForward();
     }
     const int nodes = full.nodeCount();
     const double filledMiB = residentMiB();

@@ -14,8 +14,8 @@
 
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "probes/engine_probe.h"
 #include "search/main/thread_one_search.h"
-#include "tests/engine_probe.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 5) {

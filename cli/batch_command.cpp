@@ -115,10 +115,10 @@ class StatsFile {
         char line[320];
         std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d,%s,%lld,%d,%d,%d,%lld,%lld,%s,%s,%s\n", r.number,
                       r.width, r.height, r.boxes, cw::code(r.outcome), cw::outcomeName(r.outcome),
-                      static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount, r.solvedBy,
-                      static_cast<long long>(r.threadOneNodes), static_cast<long long>(r.threadTwoNodes),
-                      cw::stageName(r.solvedStage), msOrEmpty(r.stageOneMs).c_str(),
-                      msOrEmpty(r.stageTwoMs).c_str());
+                      static_cast<long long>(r.elapsedMs), r.moveCount, r.pushCount,
+                      static_cast<int>(r.solvedBy), static_cast<long long>(r.threadOneNodes),
+                      static_cast<long long>(r.threadTwoNodes), cw::stageName(r.solvedStage),
+                      msOrEmpty(r.stageOneMs).c_str(), msOrEmpty(r.stageTwoMs).c_str());
         write(line);
     }
     // Closes the file; the reason the first row was lost, or empty when every row was written.

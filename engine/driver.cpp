@@ -14,7 +14,7 @@
 namespace cw {
 
 Engine::Engine()
-    : threadOne_(std::make_unique<ThreadOneSearch>(level, pos_, rooms_, trace, control, stores_)),
+    : threadOne_(std::make_unique<ThreadOneSearch>(level, startPos_, rooms_, trace, control, stores_)),
       twoSolver_(std::make_unique<TwoSolver>(level, two_, control, stores_)) {}
 
 Engine::~Engine() = default;
@@ -26,7 +26,7 @@ void Engine::clearRun() {
     control.stageOneStartMs.store(-1);
     control.stageTwoStartMs.store(-1);
     control.runSeconds.store(0);
-    control.solvedBy.store(0);
+    control.solvedBy.store(SolvedBy::None);
     control.solvedStage.store(SolvedStage::None);
     control.twoNodeCount.store(0);
     control.orderNodeCount.store(0);
@@ -38,7 +38,7 @@ void Engine::clearRun() {
 }
 
 Outcome Engine::solveLevel() {
-    control.solvedBy.store(0);
+    control.solvedBy.store(SolvedBy::None);
     control.solvedStage.store(SolvedStage::None);
     control.stageOneStartMs.store(-1);
     control.stageTwoStartMs.store(-1);
@@ -70,14 +70,14 @@ Outcome Engine::prepareRun() {
     assert(edgeCellsBlocked(level));
     fillDeadEnds(level);
     const Prepared prepared =
-        prepareSearch(level, pos_, level.baseBoard.data(), level.startPlayer, driverScratch_);
-    copyForThreadTwo(pos_, two_);
+        prepareSearch(level, startPos_, level.baseBoard.data(), level.startPlayer, driverScratch_);
+    copyForThreadTwo(startPos_, two_);
     trace.reset(level);
     // A proven-impossible position leaves inconsistent lists behind: no thread may start on them.
     if (prepared == Prepared::Impossible) return Outcome::Impossible;
     // Every box already on a goal: the empty move string is the solution.
     if (level.levelStartsSolved == 1 || prepared == Prepared::Solved) return Outcome::Solved;
-    scanGoalRooms(level, pos_, rooms_);
+    scanGoalRooms(level, startPos_, rooms_);
     return Outcome::Ready;
 }
 
@@ -130,7 +130,7 @@ Outcome Engine::decide() {
     // Both threads may have solved before either saw the stop: the outcome is thread one's then, and
     // so is the record of who solved.
     if (r1 == Outcome::Solved) {
-        control.solvedBy.store(1);
+        control.solvedBy.store(SolvedBy::ThreadOne);
         return Outcome::Solved;
     }
     if (r2 == Outcome::Solved) {

@@ -56,7 +56,7 @@ class Engine {
     RunControl control;
 
   private:
-    friend class EngineProbe; // the tests' window into a run (tests/engine_probe.h)
+    friend class EngineProbe; // the tests' window into a run (probes/engine_probe.h)
 
     Outcome prepareRun();
     void runThreads();
@@ -69,7 +69,7 @@ class Engine {
     // searches at all, not solved at its start, whose goals form one packed room.
     bool packingPathChosen() const;
 
-    SearchPosition pos_;
+    SearchPosition startPos_; // the run's start, prepared once by the driver; each thread copies it
     ThreadTwoCopies two_;
     GoalRooms rooms_;
     NodeStores stores_;

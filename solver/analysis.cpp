@@ -223,7 +223,7 @@ void markGates(const Level& lv, SearchPosition& pos) {
                 if (wall[k - 1] && wall[(k + 1) % 8]) wall[k] = true;
             int openings = 0;
             for (int k = 0; k < 8; ++k) openings += (wall[k] && !wall[(k + 1) % 8]) ? 1 : 0;
-            if (openings >= 2) code = 1;
+            if (openings >= 2) code = CorridorRest;
         }
         pos.corridorCode[c] = code;
     }
@@ -244,7 +244,7 @@ void codeCorridorRun(const Level& lv, SearchPosition& pos, int first, int step, 
         const int c = first + i * step;
         const bool box = sb[c] == 2;
         const bool rest = hasGoal ? (box || lv.goalMap[c] != 0) : (box || i == chosen);
-        pos.corridorCode[c] = rest ? 1 : 2;
+        pos.corridorCode[c] = rest ? CorridorRest : CorridorPassThrough;
     }
 }
 

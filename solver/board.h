@@ -66,6 +66,11 @@ struct Level {
 bool edgeCellsBlocked(const Level& level);
 
 // The search position, rebuilt by the analysis for every start position.
+// Corridor codes of a cell: a gate or a corridor cell a box may rest on, and a corridor cell a box
+// only passes through (it is never left standing there).
+constexpr int CorridorRest = 1;
+constexpr int CorridorPassThrough = 2;
+
 struct SearchPosition {
     Board searchBoard{};
     std::array<int, MaxBoxes> boxList{};
@@ -74,7 +79,7 @@ struct SearchPosition {
     int searchPlayer = 0;
     std::array<std::uint64_t, MaxCells> pushMask{}; // goal i of goalList is bit boxCount-1-i
     std::array<std::uint64_t, MaxCells> pullMask{}; // box i of boxList is bit boxCount-1-i
-    Board corridorCode{}; // 0 ordinary, 1 gate or resting corridor cell, 2 pass-through
+    Board corridorCode{};                           // 0 ordinary, CorridorRest, or CorridorPassThrough
 };
 
 // Copies taken by the driver for thread two, so thread one may rebuild the search position.

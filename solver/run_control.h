@@ -24,6 +24,14 @@ enum class SolvedStage : int {
     Meet = 3,           // the meeting search run on alone (stage 1)
     Full = 4,           // the full bidirectional search (stage 2)
 };
+// Which solver found the solution of a run; the values are the statistics' solved_by column.
+enum class SolvedBy : int {
+    None = 0,
+    ThreadOne = 1,     // thread one, whichever stage
+    Packing = 2,       // thread two's packing-order solver
+    Bidirectional = 3, // thread two's bidirectional solver
+};
+
 // "main", "meet-in-main", "meet", "full", or "" for None.
 const char* stageName(SolvedStage stage);
 
@@ -58,7 +66,7 @@ struct RunControl {
     // Written once per run or per stage.
     alignas(64) std::atomic<std::int64_t> runSeconds{0}; // whole seconds of the current or last run
     std::atomic<Outcome> runResult{Outcome::NoLevel};
-    std::atomic<int> solvedBy{0}; // 1 thread one, 2 packing-order solver, 3 thread two's bidirectional solver
+    std::atomic<SolvedBy> solvedBy{SolvedBy::None};
     // Batch counters, bumped by the driver after each run.
     std::atomic<int> solvedCount{0};
     std::atomic<int> failedCount{0};

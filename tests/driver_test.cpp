@@ -98,7 +98,7 @@ TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndSolvedByThreadOne) {
     const cw::Outcome outcome = solve(level, 300);
     EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::BoxesOver);
     EXPECT_EQ(outcome, cw::Outcome::Solved);
-    EXPECT_EQ(engine->control.solvedBy.load(), 1);
+    EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::ThreadOne);
     EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
     EXPECT_EQ(engine->control.solvedCount.load(), 1);
 }
@@ -136,7 +136,8 @@ TEST_F(DriverTest, SolvedRunIsReplayCheckedAndARepeatRunGivesTheSameString) {
         engine->solverChoice = choice;
         const int before = engine->control.solvedCount.load();
         ASSERT_EQ(solve(text), cw::Outcome::Solved);
-        EXPECT_EQ(engine->control.solvedBy.load(), choice == cw::SolverChoice::One ? 1 : 3);
+        EXPECT_EQ(engine->control.solvedBy.load(),
+                  choice == cw::SolverChoice::One ? cw::SolvedBy::ThreadOne : cw::SolvedBy::Bidirectional);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
         const std::string first(engine->trace.text());
         // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same

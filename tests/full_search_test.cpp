@@ -15,7 +15,6 @@ using cwtest::rows;
 
 struct FullSearchTest : cwtest::BidirFixture {
     cw::FullSearch& full() { return one().full; }
-    int giveUp() { return one().threadOneGiveUp(); }
 };
 
 // 64 boxes on cells of the top scores: the forward node goes to the last bucket, the backward one
@@ -35,8 +34,8 @@ TEST_F(FullSearchTest, SixtyFourBoxesOnTopScoreCellsLandInTheLastBucket) {
     }
     EXPECT_EQ(full().nodePriority(true), 896);
     EXPECT_EQ(full().nodePriority(false), 448);
-    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideRoot), 1);
-    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideBackward), 1);
+    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideRoot), cw::Step::Continue);
+    ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideBackward), cw::Step::Continue);
     EXPECT_NE(full().forwardQueue.head[896], nullptr);
     EXPECT_NE(full().backwardQueue.head[448], nullptr);
 }
@@ -81,7 +80,7 @@ TEST_F(FullSearchTest, RootsComeOnlyFromPlacementEndsAndReplayTheirPathPrefix) {
     std::sort(prefixes.begin(), prefixes.end());
     EXPECT_EQ(prefixes, (std::vector<int>{0, moves + 1}));
 
-    ASSERT_EQ(full().fullExpandBackward(), 8);
+    ASSERT_EQ(full().fullExpandBackward(), cw::Step::Solved);
     full().fullBuildSolution();
     EXPECT_EQ(engine->trace.pushCount, moves + 2);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
@@ -93,7 +92,7 @@ TEST_F(FullSearchTest, RootsComeOnlyFromPlacementEndsAndReplayTheirPathPrefix) {
 // search ends there, before a third backward or any forward expansion.
 TEST_F(FullSearchTest, MeetingInTheSecondBackwardExpansionEndsTheSearch) {
     prepare(rows({"#######", "#@    #", "# $ $ #", "# . . #", "#######"}));
-    ASSERT_EQ(full().fullSearch(), 8);
+    ASSERT_EQ(full().fullSearch(), cw::Step::Solved);
     EXPECT_EQ(full().backwardExpanded, 2);
     EXPECT_EQ(full().forwardExpanded, 0);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
@@ -101,19 +100,17 @@ TEST_F(FullSearchTest, MeetingInTheSecondBackwardExpansionEndsTheSearch) {
 
 // Both boxes of the doorway can only be pushed into the row below, where they never move again:
 // the start has no child, and the forward queue runs empty while the backward one still holds
-// nodes. An empty backward queue ends the search just the same.
+// nodes. An empty backward queue ends the search just the same: nothing is left to find.
 TEST_F(FullSearchTest, EitherQueueRunningEmptyEndsTheSearchAndThreadOne) {
     prepare(rows({"####", "#..#", "#@ #", "#$$#", "#  #", "####"}));
-    EXPECT_EQ(full().fullSearch(), 9);
-    EXPECT_EQ(giveUp(), 1);
+    EXPECT_EQ(full().fullSearch(), cw::Step::Dry);
     EXPECT_EQ(full().forwardQueue.openCount, 0);
     EXPECT_GT(full().backwardQueue.openCount, 0);
 
     prepare(rows({"####", "#..#", "#@ #", "#$$#", "#  #", "####"}));
     ASSERT_TRUE(full().setUp());
     full().backwardQueue.head.fill(nullptr);
-    EXPECT_EQ(full().fullExpandBackward(), 9);
-    EXPECT_EQ(giveUp(), 1);
+    EXPECT_EQ(full().fullExpandBackward(), cw::Step::Dry);
     EXPECT_EQ(full().forwardQueue.openCount, 1);
 }
 
@@ -129,7 +126,7 @@ TEST_F(FullSearchTest, SolvesALevelOfMoreThanTwentySixBoxes) {
     }
     prepare(rows(lines));
     ASSERT_EQ(pos().boxCount, 27);
-    ASSERT_EQ(full().fullSearch(), 8);
+    ASSERT_EQ(full().fullSearch(), cw::Step::Solved);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
 }
 

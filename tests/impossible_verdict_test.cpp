@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "tests/engine_probe.h"
+#include "probes/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -16,14 +16,14 @@ using Rows = std::vector<std::string>;
 
 struct RunResult {
     cw::Outcome outcome;
-    int solvedBy;
+    cw::SolvedBy solvedBy;
     int twoNodes;
     std::string replayFault;
 };
 
 RunResult solve(cw::Engine& engine, const std::string& text) {
     if (cwtest::load(engine.level, text) != cw::Outcome::Ready)
-        return {cw::Outcome::NoLevel, 0, 0, "not ready"};
+        return {cw::Outcome::NoLevel, cw::SolvedBy::None, 0, "not ready"};
     engine.control.timeLimitSec = 20;
     const cw::Outcome outcome = engine.solveLevel();
     const std::string fault =

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "probes/engine_probe.h"
 #include "search/main/thread_one_search.h"
-#include "tests/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace cwtest {

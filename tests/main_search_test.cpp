@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "level/sample_set.h"
+#include "solver/analysis.h"
 #include "tests/main_fixture.h"
 
 namespace {
@@ -18,7 +19,10 @@ TEST_F(MainSearchTest, LevelWhoseBoxesAllStandOnGoalsIsSolvedWithoutSearch) {
     level.baseBoard[at(1, 3)] = cw::Free;
     level.baseBoard[at(1, 5)] = cw::BoxOn;
     ASSERT_EQ(level.levelStartsSolved, 0);
-    EXPECT_EQ(main().mainSearch(), cw::code(cw::Outcome::Solved));
+    cw::RangeLists scratch;
+    ASSERT_EQ(cw::prepareSearch(level, pos(), level.baseBoard.data(), level.startPlayer, scratch),
+              cw::Prepared::Solved);
+    EXPECT_EQ(main().mainSearch(), cw::Step::Solved);
     EXPECT_EQ(main().orderNodeCount, 0);
     EXPECT_EQ(main().placementsTried, 0);
     EXPECT_EQ(main().path.pathLength, 0);
@@ -88,7 +92,7 @@ TEST_F(MainSearchTest, ThreadOneAloneSolvesAndTheMovesReplay) {
         ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
         engine->control.timeLimitSec = 60;
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-        EXPECT_EQ(engine->control.solvedBy.load(), 1);
+        EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::ThreadOne);
         EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::Failed); // it never searched
         EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
     }
@@ -101,8 +105,8 @@ TEST_F(MainSearchTest, LevelWithoutAFirstGoalIsSolvedThroughTheFallbackTarget) {
     prepare(level);
     // The meeting search would meet first on so small a level: out of the way, as if its table
     // were full.
-    cw::EngineProbe::threadOne(*engine).meet.meetState = 3;
-    ASSERT_EQ(main().mainSearch(), cw::code(cw::Outcome::Solved));
+    cw::EngineProbe::threadOne(*engine).meet.meetState = cw::MeetState::Full;
+    ASSERT_EQ(main().mainSearch(), cw::Step::Solved);
     EXPECT_GE(main().fallbackPlacements, 1);
     EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
 }

@@ -17,7 +17,7 @@ struct MeetingSearchTest : cwtest::BidirFixture {
     // Sets the meeting search up on the prepared start position, as the main search does first.
     void setUp(const std::string& level) {
         prepare(level);
-        ASSERT_EQ(meet().meetSearchFeed(), 1);
+        ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
     }
 };
 
@@ -35,13 +35,14 @@ std::string boxRow(int boxes, int width, int height) {
 }
 
 TEST_F(MeetingSearchTest, SetsUpForAtMostTwentyBoxes) {
-    for (const auto& [boxes, state] : {std::pair{20, 1}, std::pair{21, 0}}) {
+    for (const auto& [boxes, state] :
+         {std::pair{20, cw::MeetState::Running}, std::pair{21, cw::MeetState::NotSetUp}}) {
         SCOPED_TRACE(boxes);
         setUp(boxRow(boxes, 24, 5));
         EXPECT_EQ(meet().meetState, state);
-        EXPECT_EQ(meet().meetSearchSteps(), 1);
+        EXPECT_EQ(meet().meetSearchSteps(), cw::Step::Continue);
         // Set up: the start and the solved position are stored.
-        EXPECT_EQ(meet().nodeCount() >= 2, state == 1);
+        EXPECT_EQ(meet().nodeCount() >= 2, state == cw::MeetState::Running);
     }
 }
 
@@ -78,7 +79,7 @@ TEST_F(MeetingSearchTest, ForwardSideRunsOnlyInItsStretchesOfTheBackwardCount) {
         const int forwardOpen = meet().forwardQueue.openCount;
         const int stored = meet().nodeCount();
         meet().backwardQueue.openCount = open;
-        EXPECT_EQ(meet().meetExpandForward(), 1);
+        EXPECT_EQ(meet().meetExpandForward(), cw::Step::Continue);
         EXPECT_EQ(meet().nodeCount() != stored || meet().forwardQueue.openCount != forwardOpen, runs);
     }
 }
@@ -106,7 +107,7 @@ TEST_F(MeetingSearchTest, PublishesTheWholePositionItExpands) {
     std::vector<std::vector<int>> shown;
     for (int k = 0; k < 4; k++) { // the roots of both free regions, then pulled positions
         live.request();
-        ASSERT_EQ(meet().meetExpandBackward(), 1);
+        ASSERT_EQ(meet().meetExpandBackward(), cw::Step::Continue);
         const cw::LiveSnapshot s = live.read();
         ASSERT_NE(s.serial, 0u);
         std::vector<int> boxes(s.boxes.begin(), s.boxes.begin() + s.boxCount);
@@ -130,8 +131,8 @@ TEST_F(MeetingSearchTest, TwoForwardEntriesOfOnePositionAreNoMeeting) {
     recordMove(box, box + width, box);
     recordMove(box + width, box, box + width);
     recordMove(box, box + width, box);
-    EXPECT_EQ(meet().meetSearchFeed(), 1);
-    EXPECT_EQ(meet().meetState, 1);
+    EXPECT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
+    EXPECT_EQ(meet().meetState, cw::MeetState::Running);
     EXPECT_EQ(meet().nodeCount(), stored + 1);
     EXPECT_EQ(meet().pathFed, 3);
 }
@@ -145,8 +146,8 @@ TEST_F(MeetingSearchTest, SolvedRootAtTheStartIsNoMeeting) {
         pos().searchBoard[pos().goalList[i] - engine->level.boardWidth] = cw::Free;
         pos().searchBoard[pos().goalList[i]] = cw::BoxOn;
     }
-    ASSERT_EQ(meet().meetSearchFeed(), 1);
-    EXPECT_EQ(meet().meetState, 1);
+    ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
+    EXPECT_EQ(meet().meetState, cw::MeetState::Running);
     EXPECT_EQ(queued(true).size(), 1u);
     EXPECT_EQ(queued(false).size(), 1u);
 }
@@ -159,9 +160,9 @@ TEST_F(MeetingSearchTest, BoxesPassCorridorCellsButNeverRestOnThem) {
     for (int c = 0; c < engine->level.cellCount; c++)
         if (pos().corridorCode[c] == 2) passOnly.push_back(c);
     ASSERT_FALSE(passOnly.empty());
-    int r = 1;
-    for (int k = 0; k < 200 && r == 1; k++) r = meet().meetSearchSteps();
-    ASSERT_EQ(r, 8);
+    cw::Step r = cw::Step::Continue;
+    for (int k = 0; k < 200 && r == cw::Step::Continue; k++) r = meet().meetSearchSteps();
+    ASSERT_EQ(r, cw::Step::Solved);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
     for (bool forward : {false, true})
         for (cw::MeetNode* n : queued(forward))
@@ -184,8 +185,8 @@ TEST_F(MeetingSearchTest, MeetingFromAFedPositionReplaysThePathUpToIt) {
             const int from = at(snake[k - 1].first, snake[k - 1].second);
             recordMove(from, at(snake[k].first, snake[k].second), from);
         }
-        ASSERT_EQ(meet().meetSearchFeed(), 8);
-        EXPECT_EQ(meet().meetState, 2);
+        ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Solved);
+        EXPECT_EQ(meet().meetState, cw::MeetState::Solved);
         EXPECT_EQ(engine->trace.pushCount, moves);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
     }
@@ -199,7 +200,7 @@ TEST_F(MeetingSearchTest, FeedingStopsAtTheLastRecordedMove) {
     path().pathLength += 5;
     path().pathOverflow = 1;
     const int stored = meet().nodeCount();
-    EXPECT_EQ(meet().meetSearchFeed(), 1);
+    EXPECT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
     EXPECT_EQ(meet().pathFed, cw::MaxPath);
     EXPECT_EQ(meet().nodeCount(), stored + 1); // the box one cell right; back left is the start
 }

@@ -23,7 +23,7 @@ struct OrderTest : cwtest::MainFixture {
         }
         root.state[0] = static_cast<std::uint8_t>(firstState);
         root.player = static_cast<std::int16_t>(pos().searchPlayer);
-        root.movedSlot = 255;
+        root.movedSlot = cw::RootMove;
         for (int s = 1; s <= steps; s++) {
             nodes[s] = nodes[s - 1];
             nodes[s].cell[0] = static_cast<std::int16_t>(s % 2 == 1 ? away : pos().goalList[0]);
@@ -51,7 +51,7 @@ TEST_F(OrderTest, FewBoxesWithSmallRangesAreNeitherParkedNorRetired) {
         SCOPED_TRACE(c.level);
         prepare(c.level);
         main().startOrderSearches();
-        ASSERT_EQ(main().orderSearch(), cw::code(cw::Outcome::Solved));
+        ASSERT_EQ(main().orderSearch(), cw::Step::Solved);
         bool relaxed = false;
         for (int i = 0; i < main().planStepCount; i++) {
             const int after = main().planStepStateAfter[i];
@@ -64,7 +64,7 @@ TEST_F(OrderTest, FewBoxesWithSmallRangesAreNeitherParkedNorRetired) {
 TEST_F(OrderTest, PlanLongerThanThePlanArraysGivesNoTarget) {
     prepare(rows({"########", "#@ $  .#", "#  $  .#", "########"}));
     std::vector<cw::OrderNode> plan = chain(cw::MaxPlanSteps + 1, at(1, 5), cw::SlotOnGoal);
-    EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::code(cw::Outcome::Solved));
+    EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
     EXPECT_EQ(main().planStepCount, 0);
     EXPECT_EQ(main().targetMode, 0);
     EXPECT_EQ(main().targetCount, 0);
@@ -77,7 +77,7 @@ TEST_F(OrderTest, FallbackWithEveryStepOnAStartBoxLeavesNoTarget) {
     // Slot 0 already stands on a start box cell and only moves between it and its goal.
     std::vector<cw::OrderNode> plan = chain(1, pos().goalList[0], cw::SlotPulled);
     plan[0].cell[0] = static_cast<std::int16_t>(pos().boxList[0]);
-    EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::code(cw::Outcome::Solved));
+    EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
     EXPECT_EQ(main().targetMode, 0);
     EXPECT_EQ(main().targetCount, 0);
 }
@@ -106,7 +106,7 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
                 plan[s].state[1] = cw::SlotPulled;
             }
         }
-        ASSERT_EQ(main().targetsFromPlan(&plan.back()), cw::code(cw::Outcome::Solved));
+        ASSERT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
         ASSERT_EQ(main().targetMode, 0);
         bool marked = false;
         for (int x = 0; x < engine->level.cellCount; x++) marked = marked || main().passTwoBlocked[x] != 0;
@@ -118,12 +118,12 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
 // and the re-run leaves them as a re-run without a placed box does.
 TEST_F(OrderTest, PlacedBoxThatIsNoLongerInTheBoxListIsSkipped) {
     prepare(rows({"#########", "#@      #", "#  $ $  #", "#  . .  #", "#########"}));
-    ASSERT_EQ(main().orderSearchAgain(0, 0), cw::code(cw::Outcome::Solved));
+    ASSERT_EQ(main().orderSearchAgain(0, 0), cw::Step::Solved);
     const int mode = main().targetMode;
     const auto targets = main().targetBoxes;
     const auto sides = main().targetSides;
     ASSERT_NE(mode, 0);
-    ASSERT_EQ(main().orderSearchAgain(at(2, 3), at(0, 0)), cw::code(cw::Outcome::Solved));
+    ASSERT_EQ(main().orderSearchAgain(at(2, 3), at(0, 0)), cw::Step::Solved);
     EXPECT_EQ(main().targetMode, mode);
     EXPECT_EQ(main().targetBoxes, targets);
     EXPECT_EQ(main().targetSides, sides);
@@ -138,10 +138,10 @@ TEST_F(OrderTest, ARoomlessSmallerLevelBorrowsTheRunsRoom) {
     prepare(rows({"#####", "#@ ##", "# $.#", "#####"}));
     struct Case {
         int roomCell;
-        int result;
+        cw::Step result;
         int borrowed;
     };
-    for (const Case& c : {Case{at(1, 1), cw::code(cw::Outcome::Solved), 1}, Case{at(0, 1), 0, 0}}) {
+    for (const Case& c : {Case{at(1, 1), cw::Step::Solved, 1}, Case{at(0, 1), cw::Step::Dry, 0}}) {
         SCOPED_TRACE(c.roomCell);
         cw::GoalRooms& rooms = cw::EngineProbe::rooms(*engine);
         rooms.goalRoomCount = 1;

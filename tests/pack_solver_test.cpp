@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "probes/engine_probe.h"
 #include "search/two/two_solver.h"
-#include "tests/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -114,7 +114,7 @@ struct PackFixture : ::testing::Test {
 struct RunCase {
     const char* name;
     std::vector<const char*> level;
-    int solvedBy; // 2 packing-order solver, 3 bidirectional solver
+    cw::SolvedBy solvedBy;
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) {
@@ -140,12 +140,14 @@ TEST_P(ThreadTwoChoice, SolvesWithTheSolverTheGoalRoomsCallFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Levels, ThreadTwoChoice,
-    ::testing::Values(RunCase{"packedRoom", PackedRoom, 2},
-                      // A box fixed on a goal: the hand-off compares with thread two's board, where
-                      // it is a wall, and the distance fill leaves that wall alone.
-                      RunCase{"fixedGoalBox", FixedGoalBox, 2}, RunCase{"notchStart", NotchStart, 2},
-                      // One goal area open to the player: the bidirectional solver.
-                      RunCase{"openRoom", {"########", "#@ $ . #", "#  $ . #", "########"}, 3}),
+    ::testing::Values(
+        RunCase{"packedRoom", PackedRoom, cw::SolvedBy::Packing},
+        // A box fixed on a goal: the hand-off compares with thread two's board, where
+        // it is a wall, and the distance fill leaves that wall alone.
+        RunCase{"fixedGoalBox", FixedGoalBox, cw::SolvedBy::Packing},
+        RunCase{"notchStart", NotchStart, cw::SolvedBy::Packing},
+        // One goal area open to the player: the bidirectional solver.
+        RunCase{"openRoom", {"########", "#@ $ . #", "#  $ . #", "########"}, cw::SolvedBy::Bidirectional}),
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PackFixture, TheFixedGoalBoxStaysAWallThroughThePlanSearch) {

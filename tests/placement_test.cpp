@@ -21,7 +21,7 @@ struct PlacementTest : cwtest::MainFixture {
     }
     const cw::PlacementNode* root() {
         for (std::uint32_t i = 0; i < cw::PlaceTableSize; i++)
-            if (main().placeSlot(i).player != 0 && main().placeSlot(i).movedBox == 255)
+            if (main().placeSlot(i).player != 0 && main().placeSlot(i).movedBox == cw::RootMove)
                 return &main().placeSlot(i);
         return nullptr;
     }
@@ -38,7 +38,7 @@ struct PlacementTest : cwtest::MainFixture {
 
 TEST_F(PlacementTest, RootExpandsEveryBox) {
     startCycle(rows({"########", "#@     #", "# $  $ #", "#      #", "# .  . #", "########"}));
-    ASSERT_EQ(main().placementLoop(), 0); // no target: the queue runs dry
+    ASSERT_EQ(main().placementLoop(), cw::Step::Dry); // no target: the queue runs dry
     const cw::PlacementNode* top = root();
     ASSERT_NE(top, nullptr);
     std::vector<int> children(2, 0);
@@ -60,9 +60,9 @@ TEST_F(PlacementTest, BoxWithNoReachableSideYieldsNoChild) {
     clearBoxes();
     main().loadPlacementNode(top);
     const int before = main().placeNodeCount;
-    EXPECT_EQ(main().expandBox(boxIndex(at(3, 5)), top->player), 1);
+    EXPECT_EQ(main().expandBox(boxIndex(at(3, 5)), top->player), cw::Step::Continue);
     EXPECT_EQ(main().placeNodeCount, before);
-    EXPECT_EQ(main().expandBox(boxIndex(at(2, 5)), top->player), 1);
+    EXPECT_EQ(main().expandBox(boxIndex(at(2, 5)), top->player), cw::Step::Continue);
     EXPECT_GT(main().placeNodeCount, before);
 }
 
@@ -92,7 +92,7 @@ TEST_F(PlacementTest, HardCapStopsStoringAndTheLoopEndsAtTheLimit) {
         }
     }
     EXPECT_EQ(main().placeNodeCount, cw::PlaceHardCap);
-    EXPECT_EQ(main().placementLoop(), cw::code(cw::Outcome::Searching));
+    EXPECT_EQ(main().placementLoop(), cw::Step::NodeLimit);
 }
 
 // When only one box has nodes, the restart keeps that box's nodes and chooses no second or third

@@ -27,7 +27,7 @@ struct ProbeTest : cwtest::MainFixture {
 
 TEST_F(ProbeTest, LevelWhoseBoxesAreAllFreeIsAcceptedWithoutExpanding) {
     prepare(rows({"#########", "#       #", "# $   $ #", "#       #", "#  . .@ #", "#########"}));
-    EXPECT_EQ(main().probeSearch(), cw::code(cw::Outcome::Solved));
+    EXPECT_EQ(main().probeSearch(), cw::Step::Solved);
     EXPECT_EQ(main().orderNodeCount, 0);
 }
 
@@ -40,7 +40,7 @@ TEST_F(ProbeTest, SolvableTightLevelsLookSolvableAndStoreOnlySoundPositions) {
          }) {
         SCOPED_TRACE(level);
         prepare(level);
-        EXPECT_EQ(main().probeSearch(), cw::code(cw::Outcome::Solved));
+        EXPECT_EQ(main().probeSearch(), cw::Step::Solved);
         EXPECT_GT(main().orderNodeCount, 0);
         expectStoredPositionsSound();
     }

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/engine.h"
-#include "tests/random_levels.h"
+#include "probes/random_levels.h"
 #include "tests/test_levels.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include "engine/engine.h"
 #include "level/level_set.h"
 #include "level/sample_set.h"
+#include "probes/engine_probe.h"
 #include "search/two/two_solver.h"
 #include "solver/analysis.h"
-#include "tests/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -197,7 +197,7 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
         engine->control.timeLimitSec = 10;
         engine->solverChoice = cw::SolverChoice::Two; // thread one would race it for these easy ones
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << text;
-        EXPECT_EQ(engine->control.solvedBy.load(), 3);
+        EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::Bidirectional);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
         EXPECT_LE(engine->control.twoNodeCount.load(), c.maxNodes) << text;
     }

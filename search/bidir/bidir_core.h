@@ -25,17 +25,12 @@
 #include "solver/probe_stats.h"
 #include "solver/region_mark.h"
 #include "solver/run_control.h"
+#include "solver/step.h"
 #include "solver/trace.h"
 
 namespace cw {
 
 constexpr int BoxMoveEntries = 10'000; // states of one box's breadth-first move
-
-// Results of the shared steps; the values are the outcome codes the callers pass on.
-constexpr int StepDone = 1;
-constexpr int StepMet = 8;
-constexpr int StepFull = 9;
-constexpr int StepStopped = 10;
 
 // Children of one box move whose index lines are asked for ahead of their insert: enough to hide a
 // memory access behind the inserts before it, few enough that the lines are still in cache.
@@ -70,9 +65,9 @@ class BidirCore {
   public:
     using Node = NodeType;
 
-    // The position in stageBoxList with `player`, its boxes on stageBoard, and its key: 1 stored now
-    // or already known on this side, 8 met the other side, 9 the table is full.
-    int insert(std::uint64_t key, int movedBox, int player, std::uint8_t side, int prefix = 0);
+    // The position in stageBoxList with `player`, its boxes on stageBoard, and its key: Continue
+    // (stored now or already known on this side), Solved (met the other side) or Full.
+    Step insert(std::uint64_t key, int movedBox, int player, std::uint8_t side, int prefix = 0);
     // The key of the position in stageBoxList with `player`, from scratch.
     std::uint64_t stageKey(int player) const {
         return positionKey(boxesKey(st_.stageBoxList.data(), st_.stageBoxCount), player);
@@ -105,12 +100,12 @@ class BidirCore {
     // One backward root per free region of the solved position, the region's smallest cell as
     // player; stageBoxList is set to the goals.
     void insertBackwardRoots(const std::array<int, MaxBoxes>& goals);
-    // Expands the next node of one side: 1 done, 8 met, 9 full, 10 stopped, or the search's own
-    // answer for an empty queue.
-    int expand(bool forward);
+    // Expands the next node of one side: Continue, Solved (met), Full, Stopped, or Dry for an empty
+    // queue.
+    Step expand(bool forward);
     // Box i of the loaded node through every cell it reaches by pulls (backward) or pushes; each
-    // new position is inserted. 1 done, or the first other result of insert.
-    int moveBox(int i, bool forward);
+    // new position is inserted. Continue, or the first other result of insert.
+    Step moveBox(int i, bool forward);
     // Joins the chains at the meeting and writes the solution into the trace.
     void buildSolution();
 
@@ -172,8 +167,8 @@ void BidirCore<S, N, Sl, L, B>::clearTables() {
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
-int BidirCore<S, N, Sl, L, B>::insert(std::uint64_t key, int movedBox, int player, std::uint8_t side,
-                                      int prefix) {
+Step BidirCore<S, N, Sl, L, B>::insert(std::uint64_t key, int movedBox, int player, std::uint8_t side,
+                                       int prefix) {
     const int n = st_.stageBoxCount;
     const int* board = st_.stageBoard.data();
     const bool forward = side != SideBackward;
@@ -189,18 +184,18 @@ int BidirCore<S, N, Sl, L, B>::insert(std::uint64_t key, int movedBox, int playe
     if (node != nullptr) {
         found_ = node;
         // Two forward entries of one position (a root and a pushed child) are the same node.
-        if (node->side == side || (forward && !node->backward())) return StepDone;
+        if (node->side == side || (forward && !node->backward())) return Step::Continue;
         if (parent_ != nullptr) {
             movedBox_ = movedBox;
-            return StepMet;
+            return Step::Solved;
         }
         // A path position met a backward node: the path leads there, the chain goes on.
         node->prefix = static_cast<std::uint16_t>(prefix);
-        return StepMet;
+        return Step::Solved;
     }
-    if (nodeCount_ >= L) return StepFull;
+    if (nodeCount_ >= L) return Step::Full;
     node = table_.add();
-    if (node == nullptr) return StepFull;
+    if (node == nullptr) return Step::Full;
     found_ = node;
     for (int k = 0; k < n; k++) node->boxes[k] = static_cast<std::int16_t>(st_.stageBoxList[k]);
     node->player = static_cast<std::int16_t>(player);
@@ -215,7 +210,7 @@ int BidirCore<S, N, Sl, L, B>::insert(std::uint64_t key, int movedBox, int playe
     SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
     for (int k = 0; k < n; k++) queue.tally[st_.stageBoxList[k]]++;
     queue.append(node, priority);
-    return StepDone;
+    return Step::Continue;
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
@@ -236,10 +231,10 @@ void BidirCore<S, N, Sl, L, B>::insertBackwardRoots(const std::array<int, MaxBox
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
-int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
+Step BidirCore<S, N, Sl, L, B>::expand(bool forward) {
     SideQueue<N, B>& queue = forward ? forwardQueue : backwardQueue;
     N* node = queue.take();
-    if (node == nullptr) return self().queueRanDry();
+    if (node == nullptr) return Step::Dry;
     (forward ? forwardExpanded : backwardExpanded)++;
     parent_ = node;
     self().gradeOtherSide(forward);
@@ -263,25 +258,25 @@ int BidirCore<S, N, Sl, L, B>::expand(bool forward) {
         // One position of many boxes takes long to expand: the clock is looked at per box.
         if (control_.stopped()) {
             st_.takeBoxes();
-            return StepStopped;
+            return Step::Stopped;
         }
-        const int r = moveBox(i, forward);
-        if (r != StepDone) return r; // the boxes stay: a meeting reads the position from the board
+        const Step r = moveBox(i, forward);
+        if (r != Step::Continue) return r; // the boxes stay: a meeting reads the position from the board
         self().restoreRow(i);
     }
     st_.takeBoxes();
-    return StepDone;
+    return Step::Continue;
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>
-int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
+Step BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
     const int s = st_.stageBoxList[i];
     const int* dbo = lv_.dirBitOffset.data();
     int* board = st_.stageBoard.data();
     int sides = 0;
     for (int b = 1; b <= 8; b <<= 1)
         if (nodeMark_[s + dbo[b]] != 0) sides |= b;
-    if (sides == 0) return StepDone;
+    if (sides == 0) return Step::Continue;
 
     board[s] = Free;
     visited_[s] = sides;
@@ -322,24 +317,24 @@ int BidirCore<S, N, Sl, L, B>::moveBox(int i, bool forward) {
             board[t] = Free;
         }
     }
-    int result = StepDone;
+    Step result = Step::Continue;
     const std::uint8_t side = forward ? SidePushed : SideBackward;
     for (int h = entries - 1; h >= 1 && h >= entries - InsertPrefetchAhead; h--) table_.prefetch(moveKey_[h]);
-    for (int h = entries - 1; h >= 1 && result == StepDone; h--) {
+    for (int h = entries - 1; h >= 1 && result == Step::Continue; h--) {
         if (h - InsertPrefetchAhead >= 1) table_.prefetch(moveKey_[h - InsertPrefetchAhead]);
         const int t = moveCell_[h];
-        if (st_.stageCorridor[t] == 2) continue; // a box passes such a cell but never rests there
+        if (st_.stageCorridor[t] == CorridorPassThrough) continue;
         st_.stageBoxList[i] = t;
         board[t] = BoxOn;
         result = insert(moveKey_[h], i, movePlayer_[h], side);
-        if (result == StepDone) board[t] = Free;
+        if (result == Step::Continue) board[t] = Free;
     }
     for (int k = 0; k < visitedCount_; k++) visited_[visitedCells_[k]] = 0;
     visitedCount_ = 0;
-    if (result != StepDone) return result; // the meeting position stays on the board
+    if (result != Step::Continue) return result; // the meeting position stays on the board
     board[s] = BoxOn;
     st_.stageBoxList[i] = s;
-    return StepDone;
+    return Step::Continue;
 }
 
 template <typename S, typename N, std::uint32_t Sl, int L, int B>

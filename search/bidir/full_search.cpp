@@ -7,37 +7,38 @@
 
 namespace cw {
 
-FullSearch::FullSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
-                       Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges,
-                       int& threadOneGiveUp)
-    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), StoreOneFull), pos_(pos),
-      ranges_(ranges), threadOneGiveUp_(threadOneGiveUp), corral_(level, control, stage, ranges) {
+FullSearch::FullSearch(const Level& level, const SearchPosition& start, SearchPosition& pos,
+                       StageCopies& stage, const PathRecord& path, Trace& trace, RunControl& control,
+                       NodeStores& stores, RangeLists& ranges)
+    : BidirCore(level, stage, path, trace, control, stores.nodeStoreOne(), StoreOneFull), start_(start),
+      pos_(pos), ranges_(ranges), corral_(level, control, stage, ranges) {
     corral_.attach(stores.nodeStoreOne(), LargeSubset::Region.offset);
 }
 
-int FullSearch::fullSearch() {
-    if (!setUp()) return code(Outcome::Failed);
+Step FullSearch::fullSearch() {
+    if (!setUp()) return Step::Dry;
     while (!control_.stopped()) {
-        int r = StepDone;
-        for (int k = 0; k < FullBackwardPerForward && r == StepDone; k++) r = fullExpandBackward();
-        if (r == StepDone) r = fullExpandForward();
-        if (r == StepDone) continue;
-        if (r == StepMet) fullBuildSolution();
+        Step r = Step::Continue;
+        for (int k = 0; k < FullBackwardPerForward && r == Step::Continue; k++) r = fullExpandBackward();
+        if (r == Step::Continue) r = fullExpandForward();
+        if (r == Step::Continue) continue;
+        if (r == Step::Solved) fullBuildSolution();
         publishNodeCount();
         return r;
     }
     publishNodeCount();
-    return StepStopped;
+    return Step::Stopped;
 }
 
 bool FullSearch::setUp() {
     if (!table_.ready()) return false;
-    prepareSearch(lv_, pos_, lv_.baseBoard.data(), lv_.startPlayer, ranges_);
+    pos_ = start_;
     if (pos_.boxCount == 0) return false;
     st_.copyFrom(lv_, pos_);
     boxCellCount = 0;
     for (int c = 0; c < lv_.cellCount; c++)
-        if (pos_.pushMask[c] != 0 && pos_.corridorCode[c] != 2) boxCellList[boxCellCount++] = c;
+        if (pos_.pushMask[c] != 0 && pos_.corridorCode[c] != CorridorPassThrough)
+            boxCellList[boxCellCount++] = c;
     st_.stageBoxCount = pos_.boxCount;
     st_.stageBoxList = pos_.boxList;
 

@@ -25,20 +25,22 @@ static_assert(StoreOneFull.offset % 64 == 0 && std::size_t{FullIndexEntries} * s
 
 class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, FullNodeLimit, FullBuckets> {
   public:
-    FullSearch(const Level& level, SearchPosition& pos, StageCopies& stage, const PathRecord& path,
-               Trace& trace, RunControl& control, NodeStores& stores, RangeLists& ranges,
-               int& threadOneGiveUp);
+    // `start` is the run's start as the driver prepared it; `pos` the search position this search
+    // rebuilds from it, over what the earlier stages left there.
+    FullSearch(const Level& level, const SearchPosition& start, SearchPosition& pos, StageCopies& stage,
+               const PathRecord& path, Trace& trace, RunControl& control, NodeStores& stores,
+               RangeLists& ranges);
 
-    // 8 solved (solution written), 9 failed (table full, or a queue ran empty: threadOneGiveUp set),
-    // 10 stopped.
-    int fullSearch();
+    // Solved (solution written), Full (the table is full), Dry (nothing to search, or a queue ran
+    // empty: no solution is left to find) or Stopped.
+    Step fullSearch();
     // The set-up alone: the search position of the level's start, the stage copies, both tables
     // emptied, the scores, and the roots (start, placement ends of the path record, solved position).
     // False when there is nothing to search.
     bool setUp();
-    // One expansion of a side: 1 done, 8 met, 9 table full or queue empty, 10 stopped.
-    int fullExpandBackward() { return expand(false); }
-    int fullExpandForward() { return expand(true); }
+    // One expansion of a side: Continue, Solved (met), Full, Dry (its queue is empty) or Stopped.
+    Step fullExpandBackward() { return expand(false); }
+    Step fullExpandForward() { return expand(true); }
     void fullBuildSolution() { buildSolution(); }
 
     // Per cell, 0..7: the summed step distances from the goals, graded; all 0 when they are equal.
@@ -62,18 +64,14 @@ class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, Full
 
     // The points where this search differs from the meeting search.
     void gradeOtherSide(bool forward) { scaleTally(forward ? backwardQueue.tally : forwardQueue.tally); }
-    int queueRanDry() {
-        threadOneGiveUp_ = 1;
-        return StepFull;
-    }
     void loadRow(int, int, bool) {}
     void restoreRow(int) {}
     bool pullAccepted(int, int, int, int, const int*) { return true; }
     bool pushAccepted(int i, int from, int to, int player, const int* reach);
 
+    const SearchPosition& start_;
     SearchPosition& pos_;
     RangeLists& ranges_;
-    int& threadOneGiveUp_;
     LargeCorral corral_;
     RegionMark rootMark_;
     Board distance_{};

@@ -13,17 +13,17 @@ MeetingSearch::MeetingSearch(const Level& level, SearchPosition& pos, StageCopie
 }
 
 void MeetingSearch::resetRun() {
-    meetState = 0;
+    meetState = MeetState::NotSetUp;
     pathFed = 0;
     nodeCount_ = 0;
 }
 
-int MeetingSearch::meetSearchFeed() {
-    if (meetState == 0) {
+Step MeetingSearch::meetSearchFeed() {
+    if (meetState == MeetState::NotSetUp) {
         setUp();
-        return 1;
+        return Step::Continue;
     }
-    return meetState == 1 ? feed() : 1;
+    return meetState == MeetState::Running ? feed() : Step::Continue;
 }
 
 void MeetingSearch::setUp() {
@@ -31,14 +31,14 @@ void MeetingSearch::setUp() {
     st_.copyFrom(lv_, pos_);
     boxCellCount = 0;
     for (int c = 0; c < lv_.cellCount; c++)
-        if (pos_.pushMask[c] != 0 && pos_.corridorCode[c] != 2) boxCellCount++;
+        if (pos_.pushMask[c] != 0 && pos_.corridorCode[c] != CorridorPassThrough) boxCellCount++;
     corral_.setUp();
     st_.stageBoxCount = pos_.boxCount;
     st_.stageBoxList = pos_.boxList;
     meetFeedBoxes = pos_.boxList;
     const double cells = boxCellCount > 0 ? boxCellCount : 1;
-    forwardHotFactor = pos_.boxCount * 5.0 / cells;
-    backwardHotFactor = pos_.boxCount * 0.8 / cells;
+    forwardHotFactor = pos_.boxCount * ForwardHotShare / cells;
+    backwardHotFactor = pos_.boxCount * BackwardHotShare / cells;
 
     clearTables();
     hotCellThreshold = 0;
@@ -46,7 +46,7 @@ void MeetingSearch::setUp() {
     insert(stageKey(pos_.searchPlayer), -1, pos_.searchPlayer, SideRoot,
            pathFed); // the start boxes stand on stageBoard
     insertBackwardRoots(pos_.goalList);
-    meetState = 1;
+    meetState = MeetState::Running;
     chooseStepsPerCall();
 }
 
@@ -55,14 +55,15 @@ void MeetingSearch::chooseStepsPerCall() {
     int restCells = 0;
     for (int c = 0; c < lv_.cellCount; c++) {
         const int code = pos_.corridorCode[c];
-        if (pos_.pushMask[c] != 0 && (code == 0 || (code != 2 && lv_.goalMap[c] == 0))) restCells++;
+        if (pos_.pushMask[c] != 0 && (code == 0 || (code != CorridorPassThrough && lv_.goalMap[c] == 0)))
+            restCells++;
     }
     const int n = pos_.boxCount;
     const int ratio = restCells > 0 ? static_cast<int>(n * 1000.0 / restCells + 0.5) : 1000;
-    meetStepsPerCall = (ratio >= 300 || n <= 8) ? 4 : n <= 12 ? 2 : 1;
+    meetStepsPerCall = (ratio >= CrowdedPerThousand || n <= FourStepsBoxes) ? 4 : n <= TwoStepsBoxes ? 2 : 1;
 }
 
-int MeetingSearch::feed() {
+Step MeetingSearch::feed() {
     st_.stageBoxList = meetFeedBoxes;
     st_.putBoxes();
     parent_ = nullptr;
@@ -79,45 +80,44 @@ int MeetingSearch::feed() {
             break;
         }
         const int player = feedMark_.fill(lv_, board, path_.pathPlayer[i]);
-        const int r = insert(stageKey(player), -1, player, SideRoot, i + 1);
-        if (r == StepMet) {
+        const Step r = insert(stageKey(player), -1, player, SideRoot, i + 1);
+        if (r == Step::Solved) {
             meetBuildSolution();
-            meetState = 2;
-            return StepMet;
+            meetState = MeetState::Solved;
+            return Step::Solved;
         }
-        if (r == StepFull) {
-            meetState = 3;
-            return 0;
+        if (r == Step::Full) {
+            meetState = MeetState::Full;
+            return Step::Full;
         }
     }
     meetFeedBoxes = st_.stageBoxList;
     st_.takeBoxes();
     pathFed = end;
-    return 1;
+    return Step::Continue;
 }
 
-int MeetingSearch::meetSearchSteps() {
-    if (meetState != 1) return 1;
+Step MeetingSearch::meetSearchSteps() {
+    if (meetState != MeetState::Running) return Step::Continue;
     for (int k = 0; k < meetStepsPerCall; k++) {
-        int r = meetExpandBackward();
-        if (r == StepDone) r = meetExpandForward();
-        if (r == StepDone) continue;
-        if (r == StepStopped) return 1; // the caller's own poll ends its search
-        if (r == StepMet) {
+        Step r = meetExpandBackward();
+        if (r == Step::Continue) r = meetExpandForward();
+        if (r == Step::Continue) continue;
+        if (r == Step::Stopped) return Step::Continue; // the caller's own poll ends its search
+        if (r == Step::Solved) {
             meetBuildSolution();
-            meetState = 2;
-            pos_.boxCount = 0; // every loop of the main search ends with success
-            return StepMet;
+            meetState = MeetState::Solved;
+            return Step::Solved;
         }
-        if (r == StepFull) meetState = 3;
+        if (r == Step::Full) meetState = MeetState::Full;
         return r;
     }
-    return 1;
+    return Step::Continue;
 }
 
-int MeetingSearch::meetExpandForward() {
+Step MeetingSearch::meetExpandForward() {
     const int open = backwardQueue.openCount;
-    if (open < ForwardStartOpen || (open & ForwardRestBits) == 0) return StepDone;
+    if (open < ForwardStartOpen || (open & ForwardRestBits) == 0) return Step::Continue;
     return expand(true);
 }
 

@@ -21,10 +21,29 @@ constexpr int MeetBuckets = MeetMaxBoxes + 1; // priority: boxes on hot cells
 // The forward side waits until the backward side holds this many queued nodes, and then rests
 // in one of every four stretches of 2,048 of that count.
 constexpr int ForwardStartOpen = 12'288;
+// Hot cells: a cell is hot for a node of one side when the other side's tally there reaches that
+// side's open nodes x boxes x share / box cells, the share times an even spread. A node ranks by
+// its boxes on hot cells; a lower share marks more cells hot and pulls the sides together sooner.
+constexpr double ForwardHotShare = 5.0;
+constexpr double BackwardHotShare = 0.8;
+// Steps per call of the main search: boxes per thousand resting cells from which the board counts
+// as crowded (four steps), and the box counts up to which four and two steps are taken. More steps
+// give the meeting search more of thread one's time while the main search runs.
+constexpr int CrowdedPerThousand = 300;
+constexpr int FourStepsBoxes = 8;
+constexpr int TwoStepsBoxes = 12;
 constexpr int ForwardRestBits = 0x1800;
 static_assert(StoreOneMeeting.offset % 64 == 0 && std::size_t{MeetIndexEntries} * sizeof(IndexEntry) +
                                                           std::size_t{MeetNodeLimit} * sizeof(MeetNode) <=
                                                       StoreOneMeeting.bytes);
+
+// Where the meeting search stands in a run.
+enum class MeetState {
+    NotSetUp, // not set up yet (or more than 20 boxes: never)
+    Running,  // fed and stepped
+    Solved,   // met: the solution is in the trace, and every loop of the main search ends with it
+    Full,     // its node table is full
+};
 
 class MeetingSearch
     : public BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets> {
@@ -36,20 +55,22 @@ class MeetingSearch
     void resetRun();
 
     // Sets the search up on the first call (nothing for more than 20 boxes), feeds the path
-    // positions recorded since on later calls. 1 nothing happened or fed without meeting; 8 a fed
-    // position met (solution written, meetState 2); 0 the table is full (meetState 3).
-    int meetSearchFeed();
-    // Up to meetStepsPerCall pairs of a backward and a forward expansion. 1 go on; 8 met (solution
-    // written, meetState 2, boxCount 0); 9 the table is full (meetState 3); 0 a side ran dry.
-    int meetSearchSteps();
-    // One expansion of a side: 1 done (forward: or resting), 0 its queue is empty, 8 met, 9 table
-    // full, 10 stopped.
-    int meetExpandBackward() { return expand(false); }
-    int meetExpandForward();
+    // positions recorded since on later calls. Continue: nothing happened or fed without meeting;
+    // Solved: a fed position met (solution written, state Solved); Full: the table is full.
+    Step meetSearchFeed();
+    // Up to meetStepsPerCall pairs of a backward and a forward expansion. Continue: go on (also when
+    // stopped: the caller's own poll ends its search); Solved: met (solution written, state
+    // Solved); Full: the table is full; Dry: a side ran dry.
+    Step meetSearchSteps();
+    // One expansion of a side: Continue (forward: or resting), Dry (its queue is empty), Solved
+    // (met), Full or Stopped.
+    Step meetExpandBackward() { return expand(false); }
+    Step meetExpandForward();
     // Writes the joined solution into the trace.
     void meetBuildSolution() { buildSolution(); }
 
-    int meetState = 0; // 0 not set up, 1 running, 2 solved, 3 node table full
+    MeetState meetState = MeetState::NotSetUp;
+    bool solved() const { return meetState == MeetState::Solved; }
     int meetStepsPerCall = 1;
     int pathFed = 0;
     int hotCellThreshold = 0;
@@ -62,13 +83,12 @@ class MeetingSearch
   private:
     friend class BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets>;
     void setUp();
-    int feed();
+    Step feed();
     void chooseStepsPerCall();
 
     // The points where this search differs from the full search.
     int nodePriority(bool forward) const;
     void gradeOtherSide(bool forward);
-    int queueRanDry() const { return 0; }
     void loadRow(int i, int cell, bool forward);
     void restoreRow(int i);
     bool pullAccepted(int i, int from, int to, int player, const int* reach);

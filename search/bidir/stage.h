@@ -13,7 +13,7 @@ struct StageCopies {
     Board stageBoard{}; // 0 free, 2 box, 8 blocked; boxes stand on it only while a node is worked on
     std::array<std::uint64_t, MaxCells> stagePushMask{};
     std::array<std::uint64_t, MaxCells> stagePullMask{};
-    Board stageCorridor{}; // 2: a box passes through but never rests there
+    Board stageCorridor{}; // corridor codes: a box never rests on CorridorPassThrough
     std::array<int, MaxBoxes> stageBoxList{};
     int stageBoxCount = 0;
 

@@ -79,33 +79,12 @@ template <typename V> void SubsetCorral<V>::putSubsetBoxes(int value) {
     for (int i = 0; i < subsetBoxCount; i++) subsetBoard_[subsetBoxList[i]] = value;
 }
 
-template <typename V> void SubsetCorral<V>::appendToBucket(Node* node, int bucket) {
-    node->next = nullptr;
-    if (tail_[bucket] != nullptr)
-        tail_[bucket]->next = node;
-    else
-        head_[bucket] = node;
-    tail_[bucket] = node;
-    if (bucket > subsetTopBucket) subsetTopBucket = bucket;
-}
-
-template <typename V> typename SubsetCorral<V>::Node* SubsetCorral<V>::takeFromBuckets() {
-    while (subsetTopBucket > 0 && head_[subsetTopBucket] == nullptr) subsetTopBucket--;
-    Node* node = head_[subsetTopBucket];
-    if (node == nullptr) return nullptr;
-    head_[subsetTopBucket] = node->next;
-    if (head_[subsetTopBucket] == nullptr) tail_[subsetTopBucket] = nullptr;
-    return node;
-}
-
 template <typename V> int SubsetCorral<V>::subsetSearch(int player) {
     const std::uint32_t s = subsetStamp;
     subsetNodeCounter = static_cast<int>(s);
-    subsetTopBucket = 0;
     subsetTestInserts = 0;
     subsetStamp = s + 1;
-    head_.fill(nullptr);
-    tail_.fill(nullptr);
+    queue_.clear();
 
     putSubsetBoxes(BoxOn);
     const int r = subsetInsert(player);
@@ -117,7 +96,7 @@ template <typename V> int SubsetCorral<V>::subsetSearch(int player) {
     if (subsetNodeCounter >= V::CounterLimit) return 0;
     Node* root = subsetProbe;
     while (!control_.stopped()) {
-        const Node* node = takeFromBuckets();
+        const Node* node = queue_.take();
         if (node == nullptr) {
             root->result = 2;
             return 1;
@@ -243,7 +222,7 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* r
     n.player = static_cast<std::int16_t>(q);
     n.count = static_cast<std::int8_t>(activeCount);
     n.result = 0;
-    appendToBucket(&n, V::MaxBoxes - activeCount);
+    queue_.append(&n, V::MaxBoxes - activeCount);
     return 2;
 }
 

@@ -12,6 +12,7 @@
 
 #include "search/bidir/stage.h"
 #include "solver/board.h"
+#include "solver/fifo_buckets.h"
 #include "solver/keyed_table.h"
 #include "solver/node_stores.h"
 #include "solver/position_key.h"
@@ -115,8 +116,6 @@ template <typename Variant> class SubsetCorral {
     // Whether the push that put a box on t freezes a box off its goal.
     bool pushFreezes(int t);
     void putSubsetBoxes(int value);
-    void appendToBucket(Node* node, int bucket);
-    Node* takeFromBuckets();
 
     const Level& lv_;
     const RunControl& control_;
@@ -125,9 +124,7 @@ template <typename Variant> class SubsetCorral {
     SlotTable<Node> table_;
 
     Board subsetBoard_{}; // 8 blocked, 2 the subset's boxes, 0 elsewhere; walls only between tests
-    std::array<Node*, Buckets> head_{};
-    std::array<Node*, Buckets> tail_{};
-    int subsetTopBucket = 0;
+    FifoBuckets<Node, &Node::next, Buckets> queue_; // by active boxes, fewest first
 
     RegionMark region_; // the player's region, where the caller has none at hand
     RegionMark nodeMark_;

@@ -25,7 +25,6 @@ MainSearch::MainSearch(const Level& level, SearchPosition& pos, const GoalRooms&
 }
 
 void MainSearch::resetRun() {
-    threadOneGiveUp = 0;
     path.pathLength = 0;
     path.pathOverflow = 0;
     orderNodeCount = 0;
@@ -56,21 +55,16 @@ void MainSearch::startOrderSearches() {
     markNoPark();
 }
 
-int MainSearch::mainSearch() {
+Step MainSearch::mainSearch() {
     targetCount = 0;
     targetMode = 0;
     placeTargetCount = 0;
     placeMode = 0;
     path.pathOverflow = 0;
     path.pathLength = 0;
-    if (!placeTable_.ready()) return code(Outcome::Failed); // no store, no search
+    if (!placeTable_.ready()) return Step::Full; // no store, no search
+    if (pos_.boxCount == 0) return Step::Solved; // every box already stands on a goal
 
-    const Prepared prepared = prepareSearch(lv_, pos_, lv_.baseBoard.data(), lv_.startPlayer, ranges_);
-    if (prepared != Prepared::Ready) {
-        if (prepared == Prepared::Impossible) threadOneGiveUp = 1;
-        return static_cast<int>(prepared);
-    }
-    int r = 0;
     meet_.meetSearchFeed();
     targetMode = 0;
     targetCount = 0;
@@ -78,30 +72,31 @@ int MainSearch::mainSearch() {
 
     secondPass = 0;
     orderSeedPlayer = 0;
-    r = orderSearch();
-    if (targetMode != 0 || r != code(Outcome::Solved)) {
-        if (r != code(Outcome::Solved)) return r;
-    } else if (meet_.meetState != 2) {
+    Step r = orderSearch();
+    if (targetMode != 0 || r != Step::Solved) {
+        if (r != Step::Solved) return r;
+    } else if (!meet_.solved()) {
         secondPass = 1;
         r = orderSearch();
-        if (r != code(Outcome::Solved)) return r;
+        if (r != Step::Solved) return r;
     }
     return runCycles();
 }
 
-int MainSearch::runCycles() {
+Step MainSearch::runCycles() {
+    // A meeting found anywhere below ends every cycle with the meeting's solution.
     int n = pos_.boxCount;
-    if (n == 0) return code(Outcome::Solved);
+    if (n == 0 || meet_.solved()) return Step::Solved;
     for (;;) {
-        if (n > 4 && meet_.meetSearchFeed() == code(Outcome::Solved)) return code(Outcome::Solved);
+        if (n > 4 && meet_.meetSearchFeed() == Step::Solved) return Step::Solved;
         loadCycleTables(n);
         buildLateGoals();
         orderedFailCount = 0;
         fallbackFailCount = 0;
-        const int r = placementCycle();
-        if (r != code(Outcome::Solved)) return r;
+        const Step r = placementCycle();
+        if (r != Step::Solved) return r;
         n = pos_.boxCount;
-        if (n == 0) return code(Outcome::Solved);
+        if (n == 0 || meet_.solved()) return Step::Solved;
     }
 }
 

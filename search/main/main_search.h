@@ -20,6 +20,7 @@
 #include "solver/probe_stats.h"
 #include "solver/region_mark.h"
 #include "solver/run_control.h"
+#include "solver/step.h"
 #include "solver/trace.h"
 
 namespace cw {
@@ -47,21 +48,23 @@ class MainSearch {
     // whole.
     void tablesOverwritten();
 
-    // 8 solved (trace written), 0 failed (impossible, nothing left to expand, repetition), 2 node
-    // limit on every restart, 9 a table or failure counter full, 10 stopped.
-    int mainSearch();
+    // From the run's start, which the search position holds as the driver prepared it: Solved
+    // (trace written, or the meeting search met), Dry (nothing left to expand, or a repetition),
+    // NodeLimit on every restart, Full (a table or failure counter), Stopped.
+    Step mainSearch();
 
-    // Goal-order search: one pass over the current search position. 8 plan found (targets written),
-    // 0 nothing left to expand, 9 table full, 10 stopped.
-    int orderSearch();
+    // Goal-order search: one pass over the current search position. Solved: a plan was found
+    // (targets written); Dry: nothing left to expand; Full; Stopped.
+    Step orderSearch();
     // The re-run after a placement on the level prepareSearch has just rebuilt.
-    int orderSearchAgain(int oldCell, int placedCell);
+    Step orderSearchAgain(int oldCell, int placedCell);
 
-    // Placement search: one cycle from the cycle tables. 8 placed, 0, 2, 9, 10 as mainSearch.
-    int placementCycle();
+    // Placement search: one cycle from the cycle tables. Solved (placed), or as mainSearch.
+    Step placementCycle();
 
-    // Probe: 8 the smaller level looks solvable, 0 nothing left, 9 1,024 positions, 10 stopped.
-    int probeSearch();
+    // Probe: Solved (the smaller level looks solvable), Dry (nothing left), Full (1,024
+    // positions), Stopped.
+    Step probeSearch();
 
     // Fills the late-goal table for the current goals on a searchBoard that holds walls only.
     void buildLateGoals();
@@ -94,7 +97,6 @@ class MainSearch {
     Board noPark{};
     Board passTwoBlocked{};
     int orderSeedPlayer = 0;
-    int threadOneGiveUp = 0;
 
     // Path record, fed to the meeting search and read by the full search.
     PathRecord& path;
@@ -133,13 +135,26 @@ class MainSearch {
     // Copies the current search position and targets into the cycle tables (n = boxCount) and
     // leaves searchBoard with its walls only.
     void loadCycleTables(int n);
-    // Runs the queue of the current placement cycle: 8 placed, 0 dry, 2 node limit, 9, 10.
-    int placementLoop();
+    // Runs the queue of the current placement cycle: Solved (placed), Dry, NodeLimit, Full, Stopped.
+    Step placementLoop();
     void publishLive(int player);
     // Clears the placement table and queue and stores the root from the cycle tables.
     void startPlacementTable();
-    // Moves box i of the loaded node: 1 children stored, 8 a placement accepted, 9 or 10.
-    int expandBox(int i, int player);
+    // Moves box i of the loaded node: Continue (children stored), Solved (a placement accepted),
+    // Full or Stopped.
+    Step expandBox(int i, int player);
+    // Box i of the loaded node by pushes alone, breadth first: the states it reaches (cell, player,
+    // sides) in bfsCell_, bfsPlayer_ and bfsSides_, its own cell left free. The count of states,
+    // 0 when the player reaches no side of it (its cell still holds it), -1 when stopped.
+    int placementRange(int i, int player);
+    // Box i pushed from `from` to `to`, the player's region in `reach`: not frozen, assignable,
+    // and no corral deadlock.
+    bool placementStateKept(int i, int from, int to, int player, const RegionMark& reach);
+    // The targets box i may go to among its states: Solved (a placement accepted), Full, Stopped,
+    // or Continue.
+    Step tryTargetsOfBox(int i, int states, std::uint64_t boxes);
+    // Stores every state of box i as a child, except cells a box only passes through.
+    void storeBoxChildren(int i, int states, std::uint64_t boxes);
     // Stores placeBoxList with `player` unless present; capped: nothing new past PlaceHardCap.
     void storePlacementNode(int movedBox, int player, bool capped = true) {
         storePlacementNode(boxesKey(placeBoxList.data(), placeBoxCount), movedBox, player, capped);
@@ -155,8 +170,8 @@ class MainSearch {
     // least, with their ancestors, and drops every other node. False when no node was kept.
     bool keepLeastMovedBoxes();
     // Targets from a complete backward plan ending at finalNode (finalMatrix of that plan in place):
-    // 8, or 10 when stopped while checking the steps.
-    int targetsFromPlan(OrderNode* finalNode);
+    // Solved, or Stopped when stopped while checking the steps.
+    Step targetsFromPlan(OrderNode* finalNode);
     Matrix& finalAssignment() { return finalMatrix; }
     // Probe corral instance, for tests.
     PenCorral& probeCorral() { return probeCorral_; }
@@ -165,23 +180,38 @@ class MainSearch {
 
   private:
     // ---- main search ----
-    int runCycles();
+    Step runCycles();
 
     // ---- goal-order search (order_search.cpp) ----
     int resetSlots();
     // The next queued node of the goal-order or probe search, after a step of the meeting search;
     // none when the run stopped (result kept), the meeting search solved (result Solved) or the
-    // queue ran dry (result 0).
-    OrderNode* nextOrderNode(int& result);
+    // queue ran dry (result Dry).
+    OrderNode* nextOrderNode(Step& result);
     void loadOrderNode(const OrderNode* node);
     void unloadOrderNode();
-    int expandSlot(int s);
-    int storeOrderNode(int s, int player);
-    int tryRetireSlot(int s, int c);
-    int tryParkSlot(int s, int commit);
-    int extractTargets();
-    int replayPlanStep(int step);
-    int checkTargetStep(int i);
+    // Pulls slot s of the loaded node everywhere it goes: Continue, Solved (a complete plan), Full,
+    // Stopped.
+    Step expandSlot(int s);
+    // Continue (stored, known or dropped), Solved (the stored node completes the plan) or Full.
+    Step storeOrderNode(int s, int player);
+    struct OrderScore {
+        std::uint64_t key;
+        int priority, done, active, parked;
+    };
+    int orderNodePlayer(int player);
+    OrderScore scoreOrderSlots(int a);
+    bool startBoxFillsSlot(int i, int cell);
+    OrderNode* findOrderNode(const OrderScore& score, int a);
+    OrderNode* addOrderNode(const OrderScore& score, int s, int a);
+    bool planComplete();
+    bool tryRetireSlot(int s, int c);
+    // The first of three parking cells for slot s, or 0; `commit` parks the slot there.
+    int tryParkSlot(int s, bool commit);
+    Step extractTargets();
+    // False when the step no longer applies (the slot stays where it was).
+    bool replayPlanStep(int step);
+    bool checkTargetStep(int i);
     void widenTargetBoxes();
     void borrowRunRooms();
     void leaveParkedCell();
@@ -193,18 +223,30 @@ class MainSearch {
     void publishOrderCount();
 
     // ---- placement search (placement.cpp) ----
-    int tryPlacement(int oldCell, int placedCell);
+    // Solved (the placement is accepted), Continue (refused), Full (a failure counter) or Stopped.
+    Step tryPlacement(int oldCell, int placedCell);
     void prunePlacementQueue();
-    int repetitionTest();
+    bool repetitionTest();
     void recordPath();
-    int restartPlacement();
+    Step restartPlacement();
     void setPlaceRow(int row, std::uint64_t mask);
 
     // ---- probe search (probe_search.cpp) ----
-    int evaluateProbe(int player);
-    int moveRange(int k, int c, int player, int moving);
-    int ringCut(int c) const;
-    int assignmentCheck(const std::array<int, MaxBoxes>& states, int player);
+    // Frees what boxes it can and stores the position: Continue, Solved (every box free or on a
+    // goal) or Full.
+    Step evaluateProbe(int player);
+    struct ProbeScore {
+        std::uint64_t key;
+        int priority, done, unmoved, active;
+    };
+    void freeProbeBoxes(std::array<int, MaxBoxes>& states, int player);
+    ProbeScore scoreProbe(const std::array<int, MaxBoxes>& states, int a) const;
+    Step storeProbeNode(const std::array<int, MaxBoxes>& states, const ProbeScore& score, int a);
+    // Box k's moves from c into the range lists; true when the box is free. `moving`: the moves
+    // are wanted as children, so a cell on a goal's axis does not end the search early.
+    bool moveRange(int k, int c, int player, bool moving);
+    bool ringCut(int c) const;
+    bool assignmentCheck(const std::array<int, MaxBoxes>& states, int player);
     void axisGoalReach();
     void collectProbeBoxes();
 

@@ -47,7 +47,7 @@ int MainSearch::resetSlots() {
     return orderPlayer;
 }
 
-int MainSearch::orderSearch() {
+Step MainSearch::orderSearch() {
     clearOrderSpace();
     orderBuckets_.clear();
     orderSeedPlayer = orderRooms_.goalRoomCount == 1 ? orderRooms_.goalRoomCell[0] : 0;
@@ -66,17 +66,17 @@ int MainSearch::orderSearch() {
     }
     for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
 
-    int result = code(Outcome::Timeout);
+    Step result = Step::Stopped;
     while (OrderNode* node = nextOrderNode(result)) {
         orderCurrent = node;
         loadOrderNode(node);
-        int r = 1;
-        for (int i = 0; i < n && r == 1; i++) {
+        Step r = Step::Continue;
+        for (int i = 0; i < n && r == Step::Continue; i++) {
             if (i == node->movedSlot || slotState[i] == SlotRetired) continue;
             r = expandSlot(i);
         }
-        if (r != 1) {
-            result = r == code(Outcome::Solved) ? targetsFromPlan(orderProbe) : r;
+        if (r != Step::Continue) {
+            result = r == Step::Solved ? targetsFromPlan(orderProbe) : r;
             break;
         }
         unloadOrderNode();
@@ -85,14 +85,14 @@ int MainSearch::orderSearch() {
     return result;
 }
 
-OrderNode* MainSearch::nextOrderNode(int& result) {
+OrderNode* MainSearch::nextOrderNode(Step& result) {
     if (stopped()) return nullptr;
-    if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
-        result = code(Outcome::Solved);
+    if (meet_.meetSearchSteps() == Step::Solved) {
+        result = Step::Solved;
         return nullptr;
     }
     OrderNode* node = orderBuckets_.take();
-    if (node == nullptr) result = 0;
+    if (node == nullptr) result = Step::Dry;
     return node;
 }
 
@@ -120,40 +120,40 @@ void MainSearch::unloadOrderNode() {
     }
 }
 
-int MainSearch::expandSlot(int s) {
+Step MainSearch::expandSlot(int s) {
     const int n = pos_.boxCount;
     const int c = slotCell[s];
     const int e = slotState[s];
     const std::uint64_t mask = slotMask[s];
     const int player = orderPlayer;
     if (e == SlotParked) {
-        if (orderBoard[c] != 0) return 1; // another box stands on the parking cell
+        if (orderBoard[c] != 0) return Step::Continue; // another box stands on the parking cell
         parkBoard[c] = 0;
         orderBoard[c] = BoxOn;
     }
     pullRangeList(lv_, orderBoard.data(), c, orderPlayer, ranges_);
     orderBoard[c] = Free;
 
-    int r = 1;
+    Step r = Step::Continue;
     if (ranges_.rangeCount == 1) {
         // The box cannot be pulled anywhere: no child.
-    } else if (tryRetireSlot(s, c) != 0) {
+    } else if (tryRetireSlot(s, c)) {
         r = storeOrderNode(s, orderPlayer);
     } else if (e != SlotParked) {
-        const int t = tryParkSlot(s, 1);
+        const int t = tryParkSlot(s, true);
         if (t != 0) {
             r = storeOrderNode(s, orderPlayer);
             parkBoard[t] = 0;
         }
     }
     const bool single = slotState[s] == SlotRetired || (e != SlotParked && slotState[s] == SlotParked);
-    if (r == 1 && !single && ranges_.rangeCount > 1) {
+    if (r == Step::Continue && !single && ranges_.rangeCount > 1) {
         const int count = ranges_.rangeCount;
-        for (int i = 1; i < count && r == 1; i++) {
+        for (int i = 1; i < count && r == Step::Continue; i++) {
             const int w = ranges_.rangeCell[i];
-            if (pos_.corridorCode[w] == 2 || parkBoard[w] != 0) continue;
+            if (pos_.corridorCode[w] == CorridorPassThrough || parkBoard[w] != 0) continue;
             // A node of many slots takes long to expand: look at the clock per child.
-            if (stopped()) return code(Outcome::Timeout);
+            if (stopped()) return Step::Stopped;
             if (pos_.pullMask[w] != slotMask[s]) {
                 setRowFromMask(s, pos_.pullMask[w]);
                 const int ok = matchFeasible(slotMatrix.data(), n, 0);
@@ -168,7 +168,7 @@ int MainSearch::expandSlot(int s) {
             orderBoard[w] = Free;
         }
     }
-    if (r != 1) return r;
+    if (r != Step::Continue) return r;
     for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
     if (e == SlotParked)
         parkBoard[c] = BoxOn;
@@ -178,12 +178,12 @@ int MainSearch::expandSlot(int s) {
     slotState[s] = e;
     slotMask[s] = mask;
     orderPlayer = player;
-    return 1;
+    return Step::Continue;
 }
 
-int MainSearch::tryRetireSlot(int s, int c) {
+bool MainSearch::tryRetireSlot(int s, int c) {
     const int n = pos_.boxCount;
-    if ((n <= 4 && ranges_.rangeCount < 11) || n < 1) return 0;
+    if ((n <= 4 && ranges_.rangeCount < 11) || n < 1) return false;
     std::uint64_t m = 0;
     int far = 0;
     for (int k = 0; k < n; k++) {
@@ -196,16 +196,16 @@ int MainSearch::tryRetireSlot(int s, int c) {
         for (int r = 0; r < 8 && !neighbour; r++) neighbour = b == c + lv_.ringOffset[r];
         if (!neighbour) far++;
     }
-    if (m == 0 || matchFeasible(slotMatrix.data(), n, 0) == 0) return 0;
-    if (far <= 1 && tryParkSlot(s, 0) == 0) return 0;
+    if (m == 0 || matchFeasible(slotMatrix.data(), n, 0) == 0) return false;
+    if (far <= 1 && tryParkSlot(s, false) == 0) return false;
     slotCell[s] = 0;
     slotState[s] = SlotRetired;
     slotMask[s] = m;
     orderPlayer = reach_.fill(lv_, orderBoard.data(), orderPlayer);
-    return 1;
+    return true;
 }
 
-int MainSearch::tryParkSlot(int s, int commit) {
+int MainSearch::tryParkSlot(int s, bool commit) {
     const int count = ranges_.rangeCount;
     if ((pos_.boxCount <= 4 && count <= 10) || count == 1) return 0;
     const int w = lv_.boardWidth;
@@ -226,7 +226,7 @@ int MainSearch::tryParkSlot(int s, int commit) {
         if (first == 0) first = g;
     }
     if (found < 3) return 0;
-    if (commit == 0) return first;
+    if (!commit) return first;
     parkBoard[first] = BoxOn;
     slotCell[s] = first;
     slotState[s] = SlotParked;
@@ -234,54 +234,65 @@ int MainSearch::tryParkSlot(int s, int commit) {
     return first;
 }
 
-int MainSearch::storeOrderNode(int s, int player) {
-    const int n = pos_.boxCount;
+// The player's normalised cell for a node: the smallest cell of its region, or, when a parked box
+// stands there, the smallest reached cell without one; -1 when every reached cell holds one.
+int MainSearch::orderNodePlayer(int player) {
     const int cells = lv_.cellCount;
-    int a = reach_.fill(lv_, orderBoard.data(), player);
-    if (parkBoard[a] != 0) {
-        int b = a;
-        while (b < cells && (reach_[b] == 0 || parkBoard[b] != 0)) b++;
-        if (b >= cells) return 1; // the child is dropped
-        a = b;
-    }
-    std::uint64_t key = playerKey(a);
-    int priority = 0, done = 0, active = 0, parked = 0;
+    const int a = reach_.fill(lv_, orderBoard.data(), player);
+    if (parkBoard[a] == 0) return a;
+    int b = a;
+    while (b < cells && (reach_[b] == 0 || parkBoard[b] != 0)) b++;
+    return b < cells ? b : -1;
+}
+
+// The node's key with player a, its priority (higher is taken first) and its slot counts.
+MainSearch::OrderScore MainSearch::scoreOrderSlots(int a) {
+    const int n = pos_.boxCount;
+    OrderScore score{playerKey(a), 0, 0, 0, 0};
     for (int i = 0; i < n; i++) {
         const int cell = slotCell[i];
         const int st = slotState[i];
         if (st == SlotParked) {
-            key ^= parkedKey(cell);
-            priority += 3;
-            parked++;
+            score.key ^= parkedKey(cell);
+            score.priority += OrderWeightParked;
+            score.parked++;
             continue;
         }
         if (st == SlotRetired) {
-            priority += 5;
-            done++;
+            score.priority += OrderWeightRetired;
+            score.done++;
             continue;
         }
-        key ^= boxKey(cell);
-        active++;
-        if (pos_.searchBoard[cell] == BoxOn) {
-            // Does the assignment stay feasible with this slot filled by the start box it stands on?
-            const int k = boxIndexOf(cell);
-            int* row = &slotMatrix[i * MaxBoxes];
-            for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
-            const int ok = matchFeasible(slotMatrix.data(), n, 0);
-            for (int j = 0; j < n; j++) row[j] = slotMatrixSaved[i * MaxBoxes + j];
-            if (ok != 0) {
-                priority += 4;
-                done++;
-                continue;
-            }
+        score.key ^= boxKey(cell);
+        score.active++;
+        if (pos_.searchBoard[cell] == BoxOn && startBoxFillsSlot(i, cell)) {
+            score.priority += OrderWeightOnStartBox;
+            score.done++;
+            continue;
         }
-        priority += st == SlotOnGoal ? 2 : st == SlotPulled ? 1 : 0;
+        score.priority += st == SlotOnGoal ? OrderWeightOnGoal : st == SlotPulled ? OrderWeightPulled : 0;
     }
+    return score;
+}
 
-    // A stored node is the same position when its counts and the cells of its slots on their goals,
-    // pulled once or parked agree; slots moved again or retired are not compared.
-    OrderNode* known = orderTable_.find(key, [&](const OrderNode& node) {
-        if (node.player != a || node.activeCount != active || node.parkedCount != parked) return false;
+// Does the assignment stay feasible with slot i filled by the start box on its cell?
+bool MainSearch::startBoxFillsSlot(int i, int cell) {
+    const int n = pos_.boxCount;
+    const int k = boxIndexOf(cell);
+    int* row = &slotMatrix[i * MaxBoxes];
+    for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
+    const int ok = matchFeasible(slotMatrix.data(), n, 0);
+    for (int j = 0; j < n; j++) row[j] = slotMatrixSaved[i * MaxBoxes + j];
+    return ok != 0;
+}
+
+// A stored node is the same position when its counts and the cells of its slots on their goals,
+// pulled once or parked agree; slots moved again or retired are not compared.
+OrderNode* MainSearch::findOrderNode(const OrderScore& score, int a) {
+    const int n = pos_.boxCount;
+    return orderTable_.find(score.key, [&](const OrderNode& node) {
+        if (node.player != a || node.activeCount != score.active || node.parkedCount != score.parked)
+            return false;
         for (int i = 0; i < n; i++) {
             const int st = node.state[i];
             if ((st == SlotOnGoal || st == SlotPulled) && orderBoard[node.cell[i]] != BoxOn) return false;
@@ -289,13 +300,13 @@ int MainSearch::storeOrderNode(int s, int player) {
         }
         return true;
     });
-    if (known != nullptr) {
-        orderProbe = known;
-        return 1;
-    }
-    if (orderNodeCount >= OrderNodeLimit) return code(Outcome::Failed);
+}
+
+OrderNode* MainSearch::addOrderNode(const OrderScore& score, int s, int a) {
+    const int n = pos_.boxCount;
+    if (orderNodeCount >= OrderNodeLimit) return nullptr;
     OrderNode* stored = orderTable_.add();
-    if (stored == nullptr) return code(Outcome::Failed);
+    if (stored == nullptr) return nullptr;
     orderNodeCount++;
     if ((orderNodeCount & 1023) == 0) publishOrderCount();
     OrderNode& node = *stored;
@@ -304,16 +315,19 @@ int MainSearch::storeOrderNode(int s, int player) {
         node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
         node.state[i] = static_cast<std::uint8_t>(slotState[i]);
     }
-    node.movedSlot = s < 0 ? 255 : static_cast<std::uint8_t>(s);
-    node.activeCount = static_cast<std::uint8_t>(active);
-    node.parkedCount = static_cast<std::uint8_t>(parked);
+    node.movedSlot = s < 0 ? RootMove : static_cast<std::uint8_t>(s);
+    node.activeCount = static_cast<std::uint8_t>(score.active);
+    node.parkedCount = static_cast<std::uint8_t>(score.parked);
     node.parent = orderCurrent;
     node.player = static_cast<std::int16_t>(a);
-    orderBuckets_.append(&node, priority);
-    orderProbe = &node;
-    if (done < n) return 1;
+    orderBuckets_.append(&node, score.priority);
+    return stored;
+}
 
-    // Every slot is retired or on a start box: is the whole assignment feasible?
+// Every slot is retired or on a start box: is the whole assignment feasible, with the player able
+// to reach the start's region?
+bool MainSearch::planComplete() {
+    const int n = pos_.boxCount;
     for (int i = 0; i < n; i++) {
         int* row = &finalMatrix[i * MaxBoxes];
         if (slotState[i] == SlotRetired) {
@@ -326,9 +340,22 @@ int MainSearch::storeOrderNode(int s, int player) {
             for (int j = 0; j < n; j++) row[j] = j == k ? 1 : 0;
         }
     }
-    if (matchFeasible(finalMatrix.data(), n, 1) != 0 && reach_[pos_.searchPlayer] != 0)
-        return code(Outcome::Solved);
-    return 1;
+    return matchFeasible(finalMatrix.data(), n, 1) != 0 && reach_[pos_.searchPlayer] != 0;
+}
+
+Step MainSearch::storeOrderNode(int s, int player) {
+    const int a = orderNodePlayer(player);
+    if (a < 0) return Step::Continue; // the child is dropped
+    const OrderScore score = scoreOrderSlots(a);
+    if (OrderNode* known = findOrderNode(score, a)) {
+        orderProbe = known;
+        return Step::Continue;
+    }
+    OrderNode* stored = addOrderNode(score, s, a);
+    if (stored == nullptr) return Step::Full;
+    orderProbe = stored;
+    if (score.done < pos_.boxCount) return Step::Continue;
+    return planComplete() ? Step::Solved : Step::Continue;
 }
 
 // ---- targets from the plan ----
@@ -344,12 +371,12 @@ void MainSearch::leaveParkedCell() {
     }
 }
 
-int MainSearch::targetsFromPlan(OrderNode* finalNode) {
+Step MainSearch::targetsFromPlan(OrderNode* finalNode) {
     orderProbe = finalNode;
     return extractTargets();
 }
 
-int MainSearch::extractTargets() {
+Step MainSearch::extractTargets() {
     const int n = pos_.boxCount;
     matchFeasible(finalMatrix.data(), n, 1);
     targetCount = 0;
@@ -363,7 +390,7 @@ int MainSearch::extractTargets() {
     // A plan longer than the plan arrays gives no targets; the arrays are never overrun.
     if (steps > MaxPlanSteps) {
         planStepCount = 0;
-        return code(Outcome::Solved);
+        return Step::Solved;
     }
     planStepCount = steps;
     int step = 0;
@@ -390,18 +417,18 @@ int MainSearch::extractTargets() {
     }
 
     for (int i = 0; i < planStepCount; i++) {
-        if (stopped()) return code(Outcome::Timeout);
+        if (stopped()) return Step::Stopped;
         const int after = planStepStateAfter[i];
         if (planStepStateBefore[i] != SlotOnGoal) continue;
         if (after != SlotRetired && !(after == SlotPulled && pos_.searchBoard[planStepTo[i]] == BoxOn))
             continue;
-        if (i != 0 && checkTargetStep(i) == 0) continue;
+        if (i != 0 && !checkTargetStep(i)) continue;
         appendTarget(i);
     }
     if (targetCount > 0) {
         targetMode = 1;
         widenTargetBoxes();
-        if (stopped()) return code(Outcome::Timeout);
+        if (stopped()) return Step::Stopped;
     } else if (secondPass == 1) {
         // One fallback target: the first goal left that holds no start box. When every step starts
         // on a start box cell there is none and the pass ends without targets.
@@ -414,7 +441,7 @@ int MainSearch::extractTargets() {
     } else {
         markSecondPassCells();
     }
-    return code(Outcome::Solved);
+    return Step::Solved;
 }
 
 void MainSearch::appendTarget(int step) {
@@ -462,13 +489,13 @@ void MainSearch::markSecondPassCells() {
     passTwoBlocked[cell] = 0;
 }
 
-int MainSearch::replayPlanStep(int step) {
+bool MainSearch::replayPlanStep(int step) {
     const int s = planStepSlot[step];
     const int c = slotCell[s];
     const int st = slotState[s];
-    if (st == SlotRetired) return 0;
+    if (st == SlotRetired) return false;
     if (st == SlotParked) {
-        if (orderBoard[c] != 0) return 0;
+        if (orderBoard[c] != 0) return false;
         parkBoard[c] = 0;
         orderBoard[c] = BoxOn;
     }
@@ -480,11 +507,11 @@ int MainSearch::replayPlanStep(int step) {
             parkBoard[c] = BoxOn;
         else
             orderBoard[c] = BoxOn;
-        return 0;
+        return false;
     };
     const int after = planStepStateAfter[step];
-    if (after == SlotRetired) return tryRetireSlot(s, c) != 0 ? 1 : putBack();
-    if (after == SlotParked) return tryParkSlot(s, 1) != 0 ? 1 : putBack();
+    if (after == SlotRetired) return tryRetireSlot(s, c) || putBack();
+    if (after == SlotParked) return tryParkSlot(s, true) != 0 || putBack();
 
     const int e = planStepTo[step];
     const int sidesThere = ranges_.scratch.sidesAt(e);
@@ -507,21 +534,21 @@ int MainSearch::replayPlanStep(int step) {
     slotCell[s] = e;
     slotState[s] = SlotPulled;
     slotMask[s] = pos_.pullMask[e];
-    return 1;
+    return true;
 }
 
-int MainSearch::checkTargetStep(int i) {
+bool MainSearch::checkTargetStep(int i) {
     const int a = planStepStateAfter[i] == SlotPulled ? planStepSlot[i] : -1;
     resetSlots();
     for (int j = planStepCount - 1; j >= 0; j--) {
         if (j == i || planStepSlot[j] == a) continue;
         // A long plan replayed for many steps must still end near the deadline.
-        if (replayPlanStep(j) == 0 || stopped()) return 0;
+        if (!replayPlanStep(j) || stopped()) return false;
         leaveParkedCell();
     }
-    if (replayPlanStep(i) == 0) return 0;
+    if (!replayPlanStep(i)) return false;
     reach_.fill(lv_, orderBoard.data(), orderPlayer);
-    return reach_[pos_.searchPlayer] != 0 ? 1 : 0;
+    return reach_[pos_.searchPlayer] != 0;
 }
 
 void MainSearch::widenTargetBoxes() {
@@ -559,7 +586,7 @@ void MainSearch::borrowRunRooms() {
     if (k > 0) borrowedRooms++;
 }
 
-int MainSearch::orderSearchAgain(int oldCell, int placedCell) {
+Step MainSearch::orderSearchAgain(int oldCell, int placedCell) {
     int packed = 0;
     scanGoalRooms(lv_, pos_, orderRooms_, packed);
     if (orderRooms_.goalRoomCount == 0) borrowRunRooms();
@@ -568,16 +595,16 @@ int MainSearch::orderSearchAgain(int oldCell, int placedCell) {
     markNoPark();
     secondPass = 0;
     orderSeedPlayer = 0;
-    int r = orderSearch();
+    Step r = orderSearch();
     // In mode 2 the analysis may have fixed the placed box as a wall: it is then in no row.
     const int placed = placedCell != 0 ? boxIndexOf(placedCell) : -1;
     if (placed >= 0 && targetMode != 0)
         for (int k = 0; k < targetCount; k++) targetBoxes[k][placed] = 0;
-    if (targetMode != 0 || r != code(Outcome::Solved) || meet_.meetState == 2) return r;
+    if (targetMode != 0 || r != Step::Solved || meet_.solved()) return r;
 
     secondPass = 1;
     r = orderSearch();
-    if (r != code(Outcome::Solved) || placedCell == 0 || placed < 0) return r;
+    if (r != Step::Solved || placedCell == 0 || placed < 0) return r;
     const int w = lv_.boardWidth;
     const int* sb = pos_.searchBoard.data();
     for (int k = 0; k < targetCount; k++) {

@@ -20,7 +20,7 @@ void MainSearch::startPlacementTable() {
     placeQueueTail = nullptr;
     placeNodeCount = 0;
     placeCurrent = nullptr;
-    storePlacementNode(255, placePlayer);
+    storePlacementNode(RootMove, placePlayer);
 }
 
 void MainSearch::loadPlacementNode(const PlacementNode* node) {
@@ -33,11 +33,10 @@ void MainSearch::loadPlacementNode(const PlacementNode* node) {
     }
 }
 
-int MainSearch::placementCycle() {
+Step MainSearch::placementCycle() {
     startPlacementTable();
-    int r = placementLoop();
-    for (int restart = 0; restart < PlaceRestarts && r == code(Outcome::Searching); restart++)
-        r = restartPlacement();
+    Step r = placementLoop();
+    for (int restart = 0; restart < PlaceRestarts && r == Step::NodeLimit; restart++) r = restartPlacement();
     return r;
 }
 
@@ -46,7 +45,7 @@ bool MainSearch::keepLeastMovedBoxes() {
     std::array<int, MaxBoxes> count{};
     for (std::uint32_t i = 0; i < PlaceTableSize; i++) {
         const PlacementNode& node = placeTable_[i];
-        if (node.player != 0 && node.movedBox != 255) count[node.movedBox]++;
+        if (node.player != 0 && node.movedBox != RootMove) count[node.movedBox]++;
     }
     // The boxes that moved least, with nodes; a box without nodes is never chosen.
     auto least = [&](int skipA, int skipB) {
@@ -59,7 +58,7 @@ bool MainSearch::keepLeastMovedBoxes() {
     };
     const int b1 = least(-1, -1);
     const int b2 = b1 < 0 ? -1 : least(b1, -1);
-    const int threshold = lv_.levelBoxCount <= 20 ? 1100 : 1500;
+    const int threshold = lv_.levelBoxCount <= 20 ? ThirdBoxNodesSmall : ThirdBoxNodesLarge;
     const int b3 = (b2 >= 0 && count[b1] + count[b2] < threshold) ? least(b1, b2) : -1;
 
     PlacementNode* head = nullptr;
@@ -67,7 +66,7 @@ bool MainSearch::keepLeastMovedBoxes() {
     for (PlacementNode* node = placeQueueHead; node != nullptr;) {
         PlacementNode* next = node->queueNext;
         const int m = node->movedBox;
-        if (m != 255 && (m == b1 || m == b2 || m == b3)) {
+        if (m != RootMove && (m == b1 || m == b2 || m == b3)) {
             for (PlacementNode* a = node; a != nullptr && a->mark == 0; a = a->parent) a->mark = 1;
             node->queueNext = nullptr;
             if (tail == nullptr)
@@ -94,8 +93,8 @@ bool MainSearch::keepLeastMovedBoxes() {
     return true;
 }
 
-int MainSearch::restartPlacement() {
-    return keepLeastMovedBoxes() ? placementLoop() : 0;
+Step MainSearch::restartPlacement() {
+    return keepLeastMovedBoxes() ? placementLoop() : Step::Dry;
 }
 
 // The whole position for the window: the boxes the earlier placements fixed on their goals are
@@ -105,24 +104,24 @@ void MainSearch::publishLive(int player) {
                                                  player);
 }
 
-int MainSearch::placementLoop() {
+Step MainSearch::placementLoop() {
     placeCorral_.clearTable();
     const int n = placeBoxCount;
     for (int c = 0; c < lv_.cellCount; c++)
         if (placeBoard[c] == BoxOn) placeBoard[c] = Free;
-    int result = code(Outcome::Timeout);
+    Step result = Step::Stopped;
     while (!stopped()) {
-        if (meet_.meetSearchSteps() == code(Outcome::Solved)) {
-            result = code(Outcome::Solved);
+        if (meet_.meetSearchSteps() == Step::Solved) {
+            result = Step::Solved;
             break;
         }
         if (placeNodeCount > PlaceNodeLimit) {
-            result = code(Outcome::Searching);
+            result = Step::NodeLimit;
             break;
         }
         PlacementNode* node = placeQueueHead;
         if (node == nullptr) {
-            result = 0;
+            result = Step::Dry;
             break;
         }
         placeQueueHead = node->queueNext;
@@ -131,16 +130,16 @@ int MainSearch::placementLoop() {
         loadPlacementNode(node);
         if (control_.threadOneLive.wanted()) [[unlikely]]
             publishLive(node->player);
-        int r = 1;
-        for (int i = 0; i < n && r == 1; i++) {
+        Step r = Step::Continue;
+        for (int i = 0; i < n && r == Step::Continue; i++) {
             if (i == node->movedBox) continue;
             r = expandBox(i, node->player);
             for (int j = 0; j < n; j++) placeMatrix[i * MaxBoxes + j] = placeMatrixSaved[i * MaxBoxes + j];
         }
-        if (r != 1) {
-            if (r == code(Outcome::Solved) && meet_.meetState != 2) {
+        if (r != Step::Continue) {
+            if (r == Step::Solved && !meet_.solved()) {
                 recordPath();
-                result = (placeMode != 1 && repetitionTest() == 1) ? 0 : code(Outcome::Solved);
+                result = (placeMode != 1 && repetitionTest()) ? Step::Dry : Step::Solved;
             } else {
                 result = r;
             }
@@ -152,7 +151,20 @@ int MainSearch::placementLoop() {
     return result;
 }
 
-int MainSearch::expandBox(int i, int player) {
+Step MainSearch::expandBox(int i, int player) {
+    const int c0 = placeBoxList[i];
+    const int states = placementRange(i, player);
+    if (states == 0) return Step::Continue;
+    if (states < 0) return Step::Stopped;
+    const std::uint64_t boxes = boxesKey(placeBoxList.data(), placeBoxCount);
+    const Step r = tryTargetsOfBox(i, states, boxes);
+    if (r != Step::Continue) return r;
+    storeBoxChildren(i, states, boxes);
+    placeBoard[c0] = BoxOn;
+    return Step::Continue;
+}
+
+int MainSearch::placementRange(int i, int player) {
     const int c0 = placeBoxList[i];
     int* board = placeBoard.data();
     for (int k = 0; k < seenCount_; k++) seen_[seenCells_[k]] = 0;
@@ -162,9 +174,8 @@ int MainSearch::expandBox(int i, int player) {
     for (int bit = 1; bit <= 8; bit <<= 1)
         if (placeReach_[c0 + lv_.dirBitOffset[bit]] != 0) sides0 |= bit;
     markSeen(c0, sides0);
-    if (sides0 == 0) return 1;
+    if (sides0 == 0) return 0;
 
-    const std::uint64_t boxes = boxesKey(placeBoxList.data(), placeBoxCount);
     board[c0] = Free;
     bfsCell_[0] = c0;
     bfsPlayer_[0] = a0;
@@ -172,7 +183,7 @@ int MainSearch::expandBox(int i, int player) {
     int states = 1;
     for (int h = 0; h < states; h++) {
         // One box of a large level reaches thousands of states: look at the clock per state.
-        if (stopped()) return code(Outcome::Timeout);
+        if (stopped()) return -1;
         const int c = bfsCell_[h];
         const int sides = bfsSides_[h];
         for (int e = 1; e <= 8; e <<= 1) {
@@ -193,12 +204,7 @@ int MainSearch::expandBox(int i, int player) {
             for (int bit = 1; bit <= 8; bit <<= 1)
                 if (reach[d + lv_.dirBitOffset[bit]] != 0) sidesHere |= bit;
             markSeen(d, sidesHere);
-            bool keep = freezeTest(lv_, board, d) != 1;
-            if (keep && placePushMask[d] != placePushMask[c]) {
-                setPlaceRow(i, placePushMask[d]);
-                keep = matchFeasible(placeMatrix.data(), placeBoxCount, 0) != 0;
-            }
-            if (keep && placeCorral_.penTest(d, a, reach.data()) == 0) {
+            if (placementStateKept(i, c, d, a, reach)) {
                 bfsCell_[states] = d;
                 bfsPlayer_[states] = a;
                 bfsSides_[states] = sidesHere;
@@ -208,8 +214,22 @@ int MainSearch::expandBox(int i, int player) {
             board[d] = Free;
         }
     }
+    placeBoxList[i] = c0;
+    return states;
+}
 
-    // Targets this box may go to, with the player on an allowed side of the last push.
+bool MainSearch::placementStateKept(int i, int from, int to, int player, const RegionMark& reach) {
+    if (freezeTest(lv_, placeBoard.data(), to) == 1) return false;
+    if (placePushMask[to] != placePushMask[from]) {
+        setPlaceRow(i, placePushMask[to]);
+        if (matchFeasible(placeMatrix.data(), placeBoxCount, 0) == 0) return false;
+    }
+    return placeCorral_.penTest(to, player, reach.data()) == 0;
+}
+
+Step MainSearch::tryTargetsOfBox(int i, int states, std::uint64_t boxes) {
+    const int c0 = placeBoxList[i];
+    int* board = placeBoard.data();
     for (int k = 0; k < placeTargetCount; k++) {
         if (placeTargetBoxes[k][i] != 1) continue;
         const int t = placeTargetCell[k];
@@ -218,7 +238,7 @@ int MainSearch::expandBox(int i, int player) {
         for (int j = 1; j < states; j++) {
             if (bfsCell_[j] != t || (bfsSides_[j] & allowed) == 0) continue;
             placePlayer = bfsPlayer_[j];
-            int r;
+            Step r;
             if (placeMode == 1) {
                 board[t] = Blocked;
                 r = tryPlacement(0, 0);
@@ -227,29 +247,31 @@ int MainSearch::expandBox(int i, int player) {
                 board[t] = BoxOn;
                 r = tryPlacement(c0, t);
             }
-            if (r == code(Outcome::Failed) || r == code(Outcome::Timeout)) return r;
-            if (r != 0) {
-                if (meet_.meetState == 2) return code(Outcome::Solved);
+            if (r == Step::Full || r == Step::Stopped) return r;
+            if (r == Step::Solved) {
+                if (meet_.solved()) return Step::Solved;
                 placeBoxList[i] = t;
                 storePlacementNode(movedBoxKey(boxes, c0, t), i, placePlayer, false);
-                return code(Outcome::Solved);
+                return Step::Solved;
             }
             board[t] = Free;
         }
     }
+    return Step::Continue;
+}
 
-    // Children: every cell reached, except cells a box only passes through.
+void MainSearch::storeBoxChildren(int i, int states, std::uint64_t boxes) {
+    const int c0 = placeBoxList[i];
+    int* board = placeBoard.data();
     for (int j = 1; j < states; j++) {
         const int d = bfsCell_[j];
-        if (placeCorridorCode[d] == 2) continue;
+        if (placeCorridorCode[d] == CorridorPassThrough) continue;
         board[d] = BoxOn;
         placeBoxList[i] = d;
         storePlacementNode(movedBoxKey(boxes, c0, d), i, bfsPlayer_[j], true);
         board[d] = Free;
     }
     placeBoxList[i] = c0;
-    board[c0] = BoxOn;
-    return 1;
 }
 
 void MainSearch::storePlacementNode(std::uint64_t boxes, int movedBox, int player, bool capped) {
@@ -288,36 +310,35 @@ void MainSearch::storePlacementNode(std::uint64_t boxes, int movedBox, int playe
     placeProbe = &node;
 }
 
-int MainSearch::tryPlacement(int oldCell, int placedCell) {
+Step MainSearch::tryPlacement(int oldCell, int placedCell) {
     placementsTried++;
-    // The analysis' answers are the outcome codes they stand for: 0 impossible, 1 ready, 8 solved.
-    const int r = static_cast<int>(prepareSearch(lv_, pos_, placeBoard.data(), placePlayer, ranges_));
-    if (r == code(Outcome::Solved)) return 1;
-    if (r == 1) {
-        const int d = probeSearch();
-        if (d == code(Outcome::Timeout)) return code(Outcome::Timeout);
-        if (d == code(Outcome::Solved)) {
-            if (meet_.meetState == 2) return 1;
-            const int a = orderSearchAgain(oldCell, placedCell);
-            if (a == code(Outcome::Solved)) {
+    const Prepared prepared = prepareSearch(lv_, pos_, placeBoard.data(), placePlayer, ranges_);
+    if (prepared == Prepared::Solved) return Step::Solved;
+    if (prepared == Prepared::Ready) {
+        const Step d = probeSearch();
+        if (d == Step::Stopped) return Step::Stopped;
+        if (d == Step::Solved) {
+            if (meet_.solved()) return Step::Solved;
+            const Step a = orderSearchAgain(oldCell, placedCell);
+            if (a == Step::Solved) {
                 if (placeMode != 1) fallbackPlacements++;
-                return 1;
+                return Step::Solved;
             }
-            if (a != 0) return a;
+            if (a != Step::Dry) return a;
         } else {
             prunePlacementQueue();
         }
     }
-    if (meet_.meetState == 1) {
+    if (meet_.meetState == MeetState::Running) {
         for (int k = 0; k < 2; k++)
-            if (meet_.meetSearchSteps() == code(Outcome::Solved)) return 1;
+            if (meet_.meetSearchSteps() == Step::Solved) return Step::Solved;
     }
     if (placeMode == 1) {
-        if (++orderedFailCount > 900'000) return code(Outcome::Failed);
+        if (++orderedFailCount > OrderedFailLimit) return Step::Full;
     } else {
-        if (++fallbackFailCount > 50) return code(Outcome::Failed);
+        if (++fallbackFailCount > FallbackFailLimit) return Step::Full;
     }
-    return 0;
+    return Step::Continue;
 }
 
 void MainSearch::prunePlacementQueue() {
@@ -393,8 +414,8 @@ void MainSearch::recordPath() {
     if (written > 0 && path.pathLength <= MaxPath) path.pathPlacementEnd[path.pathLength - 1] = 1;
 }
 
-int MainSearch::repetitionTest() {
-    if (path.pathOverflow != 0 || path.pathLength == 0) return 0;
+bool MainSearch::repetitionTest() {
+    if (path.pathOverflow != 0 || path.pathLength == 0) return false;
     const int cells = lv_.cellCount;
     for (int c = 0; c < cells; c++) repeatA_[c] = repeatB_[c] = lv_.baseBoard[c];
     for (int i = 0; i < path.pathLength; i++) {
@@ -408,9 +429,9 @@ int MainSearch::repetitionTest() {
         if (path.pathPlacementEnd[i] != 1 || path.pathPlayer[i] != a) continue;
         bool same = true;
         for (int c = 0; c < cells && same; c++) same = repeatA_[c] == repeatB_[c];
-        if (same) return 1;
+        if (same) return true;
     }
-    return 0;
+    return false;
 }
 
 } // namespace cw

@@ -5,7 +5,7 @@
 
 namespace cw {
 
-int MainSearch::probeSearch() {
+Step MainSearch::probeSearch() {
     clearOrderSpace();
     orderBuckets_.clear();
     orderNodeCount = 0;
@@ -20,10 +20,10 @@ int MainSearch::probeSearch() {
         slotState[i] = SlotOnGoal;
     }
     axisGoalReach();
-    if (evaluateProbe(pos_.searchPlayer) == code(Outcome::Solved)) return code(Outcome::Solved);
+    if (evaluateProbe(pos_.searchPlayer) == Step::Solved) return Step::Solved;
     for (int i = 0; i < n; i++) orderBoard[slotCell[i]] = Free;
 
-    int result = code(Outcome::Timeout);
+    Step result = Step::Stopped;
     while (OrderNode* node = nextOrderNode(result)) {
         for (int i = 0; i < n; i++) {
             slotCell[i] = node->cell[i];
@@ -31,12 +31,12 @@ int MainSearch::probeSearch() {
             if (slotState[i] != SlotParked) orderBoard[slotCell[i]] = BoxOn;
         }
         const int player = node->player;
-        int r = 1;
-        for (int i = 0; i < n && r == 1; i++) {
+        Step r = Step::Continue;
+        for (int i = 0; i < n && r == Step::Continue; i++) {
             const int s = slotState[i];
             if (s == SlotParked) continue;
             const int c = slotCell[i];
-            moveRange(i, c, player, 1);
+            moveRange(i, c, player, true);
             const int count = ranges_.rangeCount;
             if (count <= 1) continue;
             // evaluateProbe fills the range lists again: walk a copy.
@@ -45,26 +45,26 @@ int MainSearch::probeSearch() {
                 movePlayers_[j] = ranges_.rangePlayer[j];
             }
             orderBoard[c] = Free;
-            for (int j = count - 1; j >= 1 && r == 1; j--) {
+            for (int j = count - 1; j >= 1 && r == Step::Continue; j--) {
                 const int d = moveCells_[j];
-                if (pos_.corridorCode[d] == 2) continue;
+                if (pos_.corridorCode[d] == CorridorPassThrough) continue;
                 // One position of many boxes takes long to expand: look at the clock per child.
                 if (stopped()) {
-                    r = code(Outcome::Timeout);
+                    r = Step::Stopped;
                     break;
                 }
                 slotCell[i] = d;
                 orderBoard[d] = BoxOn;
                 slotState[i] = s == SlotOnGoal ? SlotPulled : SlotMoved;
                 r = evaluateProbe(movePlayers_[j]);
-                if (r == 1) orderBoard[d] = Free;
+                if (r == Step::Continue) orderBoard[d] = Free;
             }
-            if (r != 1) break;
+            if (r != Step::Continue) break;
             slotCell[i] = c;
             orderBoard[c] = BoxOn;
             slotState[i] = s;
         }
-        if (r != 1) {
+        if (r != Step::Continue) {
             result = r;
             break;
         }
@@ -79,76 +79,91 @@ int MainSearch::probeSearch() {
     return result;
 }
 
-int MainSearch::evaluateProbe(int player) {
+Step MainSearch::evaluateProbe(int player) {
+    std::array<int, MaxBoxes> states;
+    freeProbeBoxes(states, player);
+    const int a = probeReach_.fill(lv_, orderBoard.data(), player);
+    const ProbeScore score = scoreProbe(states, a);
     const int n = pos_.boxCount;
-    std::array<int, MaxBoxes> copy;
-    for (int i = 0; i < n; i++) copy[i] = slotState[i];
+    if (score.done == n && (score.active == 0 || score.unmoved == 0 || assignmentCheck(states, a)))
+        return Step::Solved;
+    if (storeProbeNode(states, score, a) == Step::Full) return Step::Full;
+    for (int i = 0; i < n; i++)
+        if (slotState[i] != SlotParked) orderBoard[slotCell[i]] = BoxOn;
+    return Step::Continue;
+}
+
+// The slot states with every box that is free taken off the board as parked, until none is left.
+void MainSearch::freeProbeBoxes(std::array<int, MaxBoxes>& states, int player) {
+    const int n = pos_.boxCount;
+    for (int i = 0; i < n; i++) states[i] = slotState[i];
     bool freed = true;
     while (freed) {
         freed = false;
         for (int i = 0; i < n; i++) {
-            if (copy[i] == SlotParked) continue;
-            if (moveRange(i, slotCell[i], player, 0) == 1) {
-                copy[i] = SlotParked;
+            if (states[i] == SlotParked) continue;
+            if (moveRange(i, slotCell[i], player, false)) {
+                states[i] = SlotParked;
                 orderBoard[slotCell[i]] = Free;
                 freed = true;
             }
         }
     }
-    const int a = probeReach_.fill(lv_, orderBoard.data(), player);
-    std::uint64_t key = playerKey(a);
-    int priority = 0, done = 0, unmoved = 0, active = 0;
+}
+
+MainSearch::ProbeScore MainSearch::scoreProbe(const std::array<int, MaxBoxes>& states, int a) const {
+    const int n = pos_.boxCount;
+    ProbeScore score{playerKey(a), 0, 0, 0, 0};
     for (int i = 0; i < n; i++) {
-        const int t = copy[i];
+        const int t = states[i];
         const int o = slotCell[i];
         const bool g = lv_.goalMap[o] != 0;
         if (t == SlotParked) {
-            priority += 4;
-            done++;
+            score.priority += ProbeWeightFree;
+            score.done++;
             continue;
         }
         if (t == SlotOnGoal) {
-            unmoved++;
-            priority += g ? 3 : 2;
+            score.unmoved++;
+            score.priority += g ? ProbeWeightOnGoal : ProbeWeightUnmoved;
         } else if (t == SlotPulled) {
-            priority += g ? 3 : 1;
+            score.priority += g ? ProbeWeightOnGoal : ProbeWeightMovedOnce;
         } else {
-            priority += g ? 3 : 0;
+            score.priority += g ? ProbeWeightOnGoal : 0;
         }
-        key ^= boxKey(o);
-        active++;
-        done += g ? 1 : 0;
+        score.key ^= boxKey(o);
+        score.active++;
+        score.done += g ? 1 : 0;
     }
-    if (done == n && (active == 0 || unmoved == 0 || assignmentCheck(copy, a) != 0))
-        return code(Outcome::Solved);
+    return score;
+}
 
-    // A stored node is the same position when its player, its count of boxes still moving and the
-    // cells of those boxes agree.
+// A stored node is the same position when its player, its count of boxes still moving and the
+// cells of those boxes agree. Continue, or Full past the probe's node limit.
+Step MainSearch::storeProbeNode(const std::array<int, MaxBoxes>& states, const ProbeScore& score, int a) {
+    const int n = pos_.boxCount;
     const auto found = probeTable_.find(
-        key, [](const OrderNode& node) { return node.player == 0; },
+        score.key, [](const OrderNode& node) { return node.player == 0; },
         [&](const OrderNode& node) {
-            if (node.player != a || node.activeCount != active) return false;
+            if (node.player != a || node.activeCount != score.active) return false;
             for (int i = 0; i < n; i++)
                 if (node.state[i] != SlotParked && orderBoard[node.cell[i]] != BoxOn) return false;
             return true;
         });
-    if (!found.known) {
-        if (orderNodeCount >= ProbeNodeLimit) return code(Outcome::Failed);
-        orderNodeCount++;
-        OrderNode& node = *found.record;
-        probeTable_.noteFilled(&node);
-        for (int i = 0; i < n; i++) {
-            node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
-            node.state[i] = static_cast<std::uint8_t>(copy[i]);
-        }
-        node.player = static_cast<std::int16_t>(a);
-        node.activeCount = static_cast<std::uint8_t>(active);
-        node.parent = nullptr;
-        orderBuckets_.append(&node, priority);
+    if (found.known) return Step::Continue;
+    if (orderNodeCount >= ProbeNodeLimit) return Step::Full;
+    orderNodeCount++;
+    OrderNode& node = *found.record;
+    probeTable_.noteFilled(&node);
+    for (int i = 0; i < n; i++) {
+        node.cell[i] = static_cast<std::int16_t>(slotCell[i]);
+        node.state[i] = static_cast<std::uint8_t>(states[i]);
     }
-    for (int i = 0; i < n; i++)
-        if (slotState[i] != SlotParked) orderBoard[slotCell[i]] = BoxOn;
-    return 1;
+    node.player = static_cast<std::int16_t>(a);
+    node.activeCount = static_cast<std::uint8_t>(score.active);
+    node.parent = nullptr;
+    orderBuckets_.append(&node, score.priority);
+    return Step::Continue;
 }
 
 void MainSearch::collectProbeBoxes() {
@@ -159,8 +174,8 @@ void MainSearch::collectProbeBoxes() {
     }
 }
 
-int MainSearch::moveRange(int k, int c, int player, int moving) {
-    if (moving == 0 && axisReach[c] == 1) return 0;
+bool MainSearch::moveRange(int k, int c, int player, bool moving) {
+    if (!moving && axisReach[c] == 1) return false;
     int* board = orderBoard.data();
     for (int x = 0; x < sideSeenCount_; x++) sideSeen[sideSeenCells_[x]] = 0;
     sideSeenCount_ = 0;
@@ -173,9 +188,9 @@ int MainSearch::moveRange(int k, int c, int player, int moving) {
     ranges_.rangeSides[0] = s0;
     ranges_.rangeCount = 1;
     markSideSeen(c, s0);
-    if (s0 == 0) return 0;
+    if (s0 == 0) return false;
 
-    int free = ringCut(c) == 0 ? 1 : 0;
+    int free = ringCut(c) ? 0 : 1;
     board[c] = Free;
     int count = 1;
     for (int h = 0; h < count && free < 3; h++) {
@@ -225,17 +240,17 @@ int MainSearch::moveRange(int k, int c, int player, int moving) {
                 ranges_.rangeSides[count] = sidesHere;
                 count++;
                 ranges_.rangeCount = count;
-                if (ringCut(d) == 0) free++;
+                if (!ringCut(d)) free++;
             }
             board[d] = Free;
         }
     }
     board[c] = BoxOn;
     slotCell[k] = c;
-    return (axisReach[c] == 0 && free >= 3) ? 1 : 0;
+    return axisReach[c] == 0 && free >= 3;
 }
 
-int MainSearch::ringCut(int c) const {
+bool MainSearch::ringCut(int c) const {
     std::array<bool, 8> occupied;
     for (int k = 0; k < 8; k++) occupied[k] = orderBoard[c + lv_.ringOffset[k]] != 0;
     // A diagonal is closed when both cells beside it are.
@@ -244,10 +259,10 @@ int MainSearch::ringCut(int c) const {
     int cuts = 0;
     for (int k = 0; k < 8 && cuts < 2; k++)
         if (occupied[(k + 7) % 8] && !occupied[k]) cuts++;
-    return cuts >= 2 ? 1 : 0;
+    return cuts >= 2;
 }
 
-int MainSearch::assignmentCheck(const std::array<int, MaxBoxes>& states, int player) {
+bool MainSearch::assignmentCheck(const std::array<int, MaxBoxes>& states, int player) {
     const int n = pos_.boxCount;
     const int cells = lv_.cellCount;
     int* board = scratchBoard_.data();
@@ -269,7 +284,7 @@ int MainSearch::assignmentCheck(const std::array<int, MaxBoxes>& states, int pla
         for (int j = 0; j < n; j++)
             row[j] = ranges_.scratch.sidesAt(pos_.goalList[j]) != 0 || pos_.goalList[j] == start ? 1 : 0;
     }
-    return matchFeasible(matrix.data(), n, 0) != 0 ? 1 : 0;
+    return matchFeasible(matrix.data(), n, 0) != 0;
 }
 
 void MainSearch::axisGoalReach() {

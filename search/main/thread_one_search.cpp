@@ -2,13 +2,14 @@
 
 namespace cw {
 
-ThreadOneSearch::ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms,
+ThreadOneSearch::ThreadOneSearch(const Level& level, const SearchPosition& start, const GoalRooms& rooms,
                                  Trace& trace, RunControl& control, NodeStores& stores)
-    : control_(control), meet(level, pos, stage, path, trace, control, stores, bidirRanges_),
-      main_(std::make_unique<MainSearch>(level, pos, rooms, trace, control, stores, meet, path)),
-      full(level, pos, stage, path, trace, control, stores, bidirRanges_, main_->threadOneGiveUp) {}
+    : control_(control), start_(start), meet(level, pos_, stage, path, trace, control, stores, bidirRanges_),
+      main_(std::make_unique<MainSearch>(level, pos_, rooms, trace, control, stores, meet, path)),
+      full(level, start, pos_, stage, path, trace, control, stores, bidirRanges_) {}
 
 void ThreadOneSearch::resetRun() {
+    pos_ = start_;
     main_->resetRun();
     meet.resetRun();
     control_.orderNodeCount.store(0, std::memory_order_relaxed);
@@ -16,29 +17,56 @@ void ThreadOneSearch::resetRun() {
     control_.meetNodeCount.store(0, std::memory_order_relaxed);
 }
 
-// The main search passes up its own codes: 8 solved and 10 stopped; 0, 2 and 9 all mean that it
-// ended without a solution.
+ThreadOneEnd ThreadOneSearch::run() {
+    control_.threadOneStage.store(0);
+    Outcome r = mainSearch();
+    noteStageEnd();
+    if (r == Outcome::Solved) return {r, meet.solved() ? SolvedStage::MeetDuringMain : SolvedStage::Main};
+    if (r == Outcome::Timeout) return {r, SolvedStage::None};
+
+    control_.threadOneStage.store(1);
+    if (meet.meetState == MeetState::Running) {
+        control_.stageOneStartMs.store(control_.elapsedMs());
+        r = meetContinue();
+        if (r == Outcome::Solved) return {r, SolvedStage::Meet};
+        if (r == Outcome::Timeout) return {r, SolvedStage::None};
+    }
+    noteStageEnd();
+
+    control_.threadOneStage.store(2);
+    control_.stageTwoStartMs.store(control_.elapsedMs());
+    control_.meetNodeCount.store(0);
+    r = fullSearch();
+    noteStageEnd();
+    return {r, r == Outcome::Solved ? SolvedStage::Full : SolvedStage::None};
+}
+
+// Every end of the main search but a solution or a stop means that it ended without a solution.
 Outcome ThreadOneSearch::mainSearch() {
-    const int r = main_->mainSearch();
-    if (r == code(Outcome::Solved)) return Outcome::Solved;
-    if (r == code(Outcome::Timeout)) return Outcome::Timeout;
-    return Outcome::Failed;
+    switch (main_->mainSearch()) {
+    case Step::Solved:
+        return Outcome::Solved;
+    case Step::Stopped:
+        return Outcome::Timeout;
+    default:
+        return Outcome::Failed;
+    }
 }
 
 Outcome ThreadOneSearch::meetContinue() {
     for (;;) {
         if (control_.stopped()) return Outcome::Timeout;
-        int r = meet.meetExpandBackward();
-        if (r == StepDone) r = meet.meetExpandBackward();
-        if (r == StepDone) r = meet.meetExpandForward();
-        if (r == StepDone) continue;
-        if (r == StepStopped) return Outcome::Timeout;
-        if (r != StepMet) {
+        Step r = meet.meetExpandBackward();
+        if (r == Step::Continue) r = meet.meetExpandBackward();
+        if (r == Step::Continue) r = meet.meetExpandForward();
+        if (r == Step::Continue) continue;
+        if (r == Step::Stopped) return Outcome::Timeout;
+        if (r != Step::Solved) {
             control_.meetNodeCount.store(meet.nodeCount(), std::memory_order_relaxed);
             return Outcome::Failed; // a side ran dry or the table is full: the full search goes next
         }
         meet.meetBuildSolution();
-        meet.meetState = 2;
+        meet.meetState = MeetState::Solved;
         return Outcome::Solved;
     }
 }
@@ -46,10 +74,14 @@ Outcome ThreadOneSearch::meetContinue() {
 Outcome ThreadOneSearch::fullSearch() {
     main_->tablesOverwritten();
     meet.corral().overwritten();
-    const int r = full.fullSearch();
-    if (r == StepMet) return Outcome::Solved;
-    if (r == StepStopped) return Outcome::Timeout;
-    return Outcome::Failed;
+    switch (full.fullSearch()) {
+    case Step::Solved:
+        return Outcome::Solved;
+    case Step::Stopped:
+        return Outcome::Timeout;
+    default:
+        return Outcome::Failed;
+    }
 }
 
 } // namespace cw

@@ -17,32 +17,51 @@
 
 namespace cw {
 
+// How thread one's run ended: Solved (trace written; `stage` says which stage solved), Timeout
+// (stopped), or Failed.
+struct ThreadOneEnd {
+    Outcome outcome = Outcome::Failed;
+    SolvedStage stage = SolvedStage::None;
+};
+
 class ThreadOneSearch {
   public:
-    ThreadOneSearch(const Level& level, SearchPosition& pos, const GoalRooms& rooms, Trace& trace,
+    // `start` is the run's start position as the driver prepared it.
+    ThreadOneSearch(const Level& level, const SearchPosition& start, const GoalRooms& rooms, Trace& trace,
                     RunControl& control, NodeStores& stores);
 
-    // Per-run state the thread body resets; each table clears itself as its search starts.
+    // Per-run state the thread body resets, and the search position taken from the start; each
+    // table clears itself as its search starts.
     void resetRun();
 
-    // Solved (trace written), Timeout (stopped), otherwise Failed; threadOneGiveUp() after the level
-    // proved impossible.
+    // The stages in their order: the main search; the meeting search it left running, alone; the
+    // full search. A later stage runs only when the earlier neither solved nor was stopped.
+    // Publishes the stage, the stages' start times and the run's seconds after each stage.
+    ThreadOneEnd run();
+
+    // The stages one by one, for run() and the tests.
+    // Solved (trace written), Timeout (stopped), otherwise Failed.
     Outcome mainSearch();
-    // The meeting search left running by the main search (meetState 1), stepped until it meets
-    // (Solved, solution written), runs dry or fills its table (Failed), or is stopped (Timeout).
+    // The meeting search left running by the main search, stepped until it meets (Solved,
+    // solution written), runs dry or fills its table (Failed), or is stopped (Timeout).
     Outcome meetContinue();
     // The full search over the whole store: Solved (solution written), Timeout (stopped), Failed
-    // (table full, or a queue ran empty: threadOneGiveUp() is then set). Its tables lie over the
-    // earlier stages' bytes, so theirs are cleared whole the next time.
+    // (table full, or nothing left to search). Its tables lie over the earlier stages' bytes, so
+    // theirs are cleared whole the next time.
     Outcome fullSearch();
-    int threadOneGiveUp() const { return main_->threadOneGiveUp; }
+    // The position thread one's searches work on: the start, then each smaller level.
+    SearchPosition& position() { return pos_; }
 
     PathRecord path;
     StageCopies stage;
 
   private:
+    void noteStageEnd() { control_.runSeconds.store(control_.elapsedSeconds()); }
+
     RunControl& control_;
     RangeLists bidirRanges_; // the bidirectional searches' freeze-test flag
+    const SearchPosition& start_;
+    SearchPosition pos_;
 
   public:
     MeetingSearch meet;
@@ -52,7 +71,7 @@ class ThreadOneSearch {
     std::unique_ptr<MainSearch> main_;
 
   public:
-    FullSearch full; // shares threadOneGiveUp with the main search
+    FullSearch full;
 };
 
 } // namespace cw

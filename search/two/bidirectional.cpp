@@ -25,10 +25,10 @@ Outcome TwoSolver::solve() {
 
     int roomy = 0;
     for (int c = 0; c < cells; c++) {
-        twoBoxTally[c] = board[c] != Free ? 90000 : 0;
+        twoBoxTally[c] = board[c] != Free ? BlockedCellTally : 0;
         if (two_.pullMask32[c] != 0 && noRest[c] == 0) roomy++;
     }
-    twoTallyScale = n > 0 ? roomy * 54.0 * 3.0 / n / n / 19'700'000.0 : 0.0;
+    twoTallyScale = n > 0 ? roomy * double{TallyBuckets} * TallySpread / n / n / double{TwoNodeLimit} : 0.0;
 
     clearBoxes();
     for (int i = 0; i < n; i++) {
@@ -43,13 +43,13 @@ Outcome TwoSolver::solve() {
     }
     Step r = expandStart(two_.threadTwoPlayer);
     clearBoxes();
-    if (r == Step::Met) return Outcome::Solved;
+    if (r == Step::Solved) return Outcome::Solved;
 
     if (control_.stopRequested()) return Outcome::Timeout;
     for (;;) {
         if (control_.pastDeadline()) return Outcome::Timeout;
         r = twoExpandForward();
-        if (r == Step::Met) return Outcome::Solved;
+        if (r == Step::Solved) return Outcome::Solved;
         if (r != Step::Continue) break; // dry or full: the backward search goes on alone
         if (nodeCount_ > ForwardPhaseNodes) break;
         if (control_.stopRequested()) return Outcome::Timeout;
@@ -59,13 +59,16 @@ Outcome TwoSolver::solve() {
         switch (twoExpandBackward()) {
         case Step::Continue:
             continue;
-        case Step::Met:
+        case Step::Solved:
             recordBackwardChain();
             return Outcome::Solved;
         case Step::Full:
             return Outcome::Failed;
         case Step::Dry:
             return backwardRanDry();
+        case Step::NodeLimit: // thread two's expansions never give these
+        case Step::Stopped:
+            return Outcome::Failed;
         }
     }
 }
@@ -81,7 +84,8 @@ void TwoSolver::addRoots() {
         if (board[c] != Free || mark_[c] != 0) continue;
         const int p = reachFill(lv_, board, mark_.data(), c);
         if (twoFindNode(p) != nullptr) continue;
-        TwoNode* root = storeNode(p, n, 1, nullptr, false); // roots are stored whatever the node limit
+        TwoNode* root =
+            storeNode(p, n, SideBackwardPulls, nullptr, false); // roots are stored whatever the node limit
         if (root != nullptr) backward_.append(root, 0);
     }
 }
@@ -99,7 +103,7 @@ Outcome TwoSolver::backwardRanDry() {
     const int f = reachFill(lv_, two_.threadTwoBoard.data(), mark_.data(), two_.threadTwoPlayer);
     TwoNode* start = twoFindNode(f);
     Outcome result = backwardPruned_ ? Outcome::Failed : Outcome::Impossible;
-    if (start != nullptr && start->side == 1) {
+    if (start != nullptr && start->side == SideBackwardPulls) {
         twoMeetNode_ = start;
         recordBackwardChain();
         result = Outcome::Solved;
@@ -192,38 +196,39 @@ TwoSolver::Step TwoSolver::expandPosition(TwoNode* parent, int player, int skip,
     return result;
 }
 
-// Box j has moved from b to u, the player stands on t, and the position is on the board. Rejects a
-// dead position, stores a new one, or finishes when the position is known from the other side.
-TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward) {
+// Box `box` has moved from `from` to `to`, the player stands on `stand`, and the position is on the board.
+// Rejects a dead position, stores a new one, or finishes when the position is known from the other side.
+TwoSolver::Step TwoSolver::tryMove(TwoNode* parent, int box, int from, int to, int stand, bool forward) {
     const int n = two_.threadTwoBoxCount;
     int* board = two_.threadTwoBoard.data();
     const auto* masks = forward ? two_.pushMask32.data() : two_.pullMask32.data();
-    if (forward && freezeTest(lv_, board, u) == 1) return Step::Continue;
-    if (masks[u] != masks[b] && maskMatchFeasible(lv_, masks, two_.workBoxList.data(), n) == 0)
+    if (forward && freezeTest(lv_, board, to) == 1) return Step::Continue;
+    if (masks[to] != masks[from] && maskMatchFeasible(lv_, masks, two_.workBoxList.data(), n) == 0)
         return Step::Continue;
     // The child's region: the node's, shifted by the box's two cells, where nothing else changes;
     // else a flood from the player's cell.
-    int player = nodeReach_.shift(lv_, board, b, u, nodeLowest_);
+    int player = nodeReach_.shift(lv_, board, from, to, nodeLowest_);
     const bool shifted = player >= 0;
-    if (!shifted) player = childReach_.fill(lv_, board, t);
-    const Step result =
-        storeMove(parent, j, b, u, t, player, forward, shifted ? nodeReach_.data() : childReach_.data());
-    if (shifted) nodeReach_.unshift(b, u);
+    if (!shifted) player = childReach_.fill(lv_, board, stand);
+    const Step result = storeMove(parent, box, from, to, stand, player, forward,
+                                  shifted ? nodeReach_.data() : childReach_.data());
+    if (shifted) nodeReach_.unshift(from, to);
     return result;
 }
 
 // The rest of tryMove, with the child's normalised player cell known and its region marked in `reach`.
-TwoSolver::Step TwoSolver::storeMove(TwoNode* parent, int j, int b, int u, int t, int player, bool forward,
-                                     const int* reach) {
+TwoSolver::Step TwoSolver::storeMove(TwoNode* parent, int box, int from, int to, int stand, int player,
+                                     bool forward, const int* reach) {
     const int n = two_.threadTwoBoxCount;
-    if (forward && corralDeadlock(u, t, reach)) return Step::Continue;
+    if (forward && corralDeadlock(to, stand, reach)) return Step::Continue;
     const int knownAreas = forward ? corralAreas : -1;
 
-    const std::uint64_t key = positionKey(movedBoxKey(nodeBoxesKey_, b, u), player);
+    const std::uint64_t key = positionKey(movedBoxKey(nodeBoxesKey_, from, to), player);
     TwoNode* node = twoFindNode(key, player);
     if (node == nullptr) {
         // The start's moves are stored whatever the node limit.
-        node = storeNode(player, j, forward ? 2 : 1, parent, parent != nullptr);
+        node = storeNode(player, box, forward ? SideForwardPushes : SideBackwardPulls, parent,
+                         parent != nullptr);
         if (node == nullptr) return Step::Full;
         if (forward) {
             forward_.append(node, regionBonus(reach, knownAreas));
@@ -233,10 +238,10 @@ TwoSolver::Step TwoSolver::storeMove(TwoNode* parent, int j, int b, int u, int t
         }
         return Step::Continue;
     }
-    if (node->side != (forward ? 1 : 2)) return Step::Continue;
+    if (node->side != (forward ? SideBackwardPulls : SideForwardPushes)) return Step::Continue;
     if (parent == nullptr) {
-        recordBoxMove(b, u, player);
-        return Step::Met;
+        recordBoxMove(from, to, player);
+        return Step::Solved;
     }
     if (!forward) {
         // The forward chain leads from the start to the meeting position; the backward chain goes on
@@ -246,9 +251,9 @@ TwoSolver::Step TwoSolver::storeMove(TwoNode* parent, int j, int b, int u, int t
     }
     for (int i = 0; i < n; i++) node->boxes[i] = static_cast<std::int16_t>(two_.workBoxList[i]);
     node->parent = parent;
-    node->movedBox = static_cast<std::int8_t>(j);
+    node->movedBox = static_cast<std::int8_t>(box);
     if (forward) recordForwardChain(node);
-    return Step::Met;
+    return Step::Solved;
 }
 
 // Records one box move straight into the hand-off: a level solved by one move from the start, or a

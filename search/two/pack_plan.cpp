@@ -85,7 +85,7 @@ Outcome TwoSolver::packPlanSearch() {
         TwoNode* node = forward_.take();
         if (node == nullptr) return Outcome::Failed; // the plan search is pruned: dry proves nothing
         const Step r = packExpand(node);
-        if (r == Step::Met) return Outcome::Solved;
+        if (r == Step::Solved) return Outcome::Solved;
         if (r != Step::Continue) return Outcome::Failed;
         if (control_.stopRequested()) return Outcome::Timeout;
     }
@@ -258,7 +258,7 @@ TwoSolver::Step TwoSolver::packExpand(TwoNode* node) {
                     if (two_.workBoxList[i] != 0 && pack_.lockedStart[two_.workBoxList[i]] != 0) locked++;
                 if (locked == left) {
                     twoMeetNode_ = slot; // every box left can never move: the plan is complete
-                    result = Step::Met;
+                    result = Step::Solved;
                 } else {
                     forward_.append(slot, takenOffBucket(left));
                 }

@@ -49,7 +49,7 @@ Outcome TwoSolver::runStages() {
             for (;;) {
                 if (control_.stopped()) return Outcome::Timeout;
                 const Step r = stageExpand();
-                if (r == Step::Met) break;
+                if (r == Step::Solved) break;
                 if (r != Step::Continue) return Outcome::Failed;
             }
         }
@@ -278,7 +278,7 @@ TwoSolver::Step TwoSolver::stageExpand() {
             two_.workBoxList[i] = f;
             board[f] = BoxOn;
             result = stagePush(node, i, c, f, rangePlayers_[k], sub);
-            if (result == Step::Met) return result; // the reached position stays on the board
+            if (result == Step::Solved) return result; // the reached position stays on the board
             board[f] = Free;
         }
         two_.workBoxList[i] = c;
@@ -308,7 +308,7 @@ TwoSolver::Step TwoSolver::stagePush(TwoNode* parent, int i, int c, int f, int g
     const int v = stagePriority(reachMark_.data(), knownAreas);
     if (v >= StageReached) {
         twoMeetNode_ = slot;
-        return Step::Met;
+        return Step::Solved;
     }
     forward_.append(slot, v);
     return Step::Continue;

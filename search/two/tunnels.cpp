@@ -28,16 +28,21 @@ void markRun(int* noRest, const int* board, const int* goals, int start, int len
 } // namespace
 
 void TwoSolver::markTunnels() {
-    const int w = lv_.boardWidth, h = lv_.boardHeight, cells = lv_.cellCount;
-    const int* board = two_.threadTwoBoard.data();
-    const int* goals = lv_.goalMap.data();
-    for (int c = 0; c < cells; c++) {
+    for (int c = 0; c < lv_.cellCount; c++) {
         noRest[c] = 0;
         tunnelExit[c] = 0;
     }
-    auto wall = [&](int c) { return board[c] == Blocked; };
+    markRowTunnels();
+    markColumnTunnels();
+    markTunnelMouths();
+}
 
-    // Rows: a cell with walls above and below. A run still open at the row's end keeps its marks.
+// Rows: a cell with walls above and below. A run still open at the row's end keeps its marks.
+void TwoSolver::markRowTunnels() {
+    const int w = lv_.boardWidth, h = lv_.boardHeight;
+    const int* board = two_.threadTwoBoard.data();
+    const int* goals = lv_.goalMap.data();
+    auto wall = [&](int c) { return board[c] == Blocked; };
     for (int r = 1; r < h - 1; r++) {
         int start = -1;
         for (int col = 0; col < w; col++) {
@@ -53,7 +58,14 @@ void TwoSolver::markTunnels() {
         if (start >= 0 && r * w + w - 1 > start)
             for (int c = start; c < r * w + w; c++) noRest[c] = 1;
     }
-    // Columns: a cell with walls left and right.
+}
+
+// Columns: a cell with walls left and right.
+void TwoSolver::markColumnTunnels() {
+    const int w = lv_.boardWidth, h = lv_.boardHeight, cells = lv_.cellCount;
+    const int* board = two_.threadTwoBoard.data();
+    const int* goals = lv_.goalMap.data();
+    auto wall = [&](int c) { return board[c] == Blocked; };
     for (int col = 1; col < w - 1; col++) {
         int start = -1;
         for (int r = 0; r < h; r++) {
@@ -72,8 +84,15 @@ void TwoSolver::markTunnels() {
         if (start >= 0 && (h - 1) * w + col > start)
             for (int c = start; c < cells; c += w) noRest[c] = 1;
     }
-    // Mouths: a cell beside exactly one wall, in front of a tunnel entrance, learns where a box
-    // carried into that tunnel comes to rest.
+}
+
+// Mouths: a cell beside exactly one wall, in front of a tunnel entrance, learns where a box carried
+// into that tunnel comes to rest.
+void TwoSolver::markTunnelMouths() {
+    const int w = lv_.boardWidth, h = lv_.boardHeight;
+    const int* board = two_.threadTwoBoard.data();
+    const int* goals = lv_.goalMap.data();
+    auto wall = [&](int c) { return board[c] == Blocked; };
     for (int r = 1; r < h - 1; r++)
         for (int col = 1; col < w - 1; col++) {
             const int x = r * w + col;
@@ -144,7 +163,7 @@ int TwoSolver::tallyPriority() const {
     std::int32_t sum = 0;
     for (int i = 0; i < two_.threadTwoBoxCount; i++) sum += twoBoxTally[two_.workBoxList[i]];
     int v = static_cast<int>(sum * twoTallyScale + 0.5);
-    if (v >= 54) v = 53;
+    if (v >= TallyBuckets) v = TallyBuckets - 1;
     return v;
 }
 

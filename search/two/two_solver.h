@@ -15,6 +15,7 @@
 #include "solver/probe_stats.h"
 #include "solver/region_mark.h"
 #include "solver/run_control.h"
+#include "solver/step.h"
 #include "solver/trace.h"
 
 namespace cw {
@@ -26,6 +27,14 @@ constexpr int TwoNodeLimit = 19'700'000;
 constexpr std::uint32_t TwoIndexEntries = std::uint32_t{1} << 25;
 constexpr int ForwardPhaseNodes = 1'970'000;
 constexpr int TwoQueueBuckets = 59;
+// The backward priority's tally part: the summed box tally scaled so that a search at its node limit
+// spreads over 0..TallyBuckets-1; the region bonus takes the buckets above. A wider range sorts the
+// backward side more finely and leaves the bonus fewer buckets.
+constexpr int TallyBuckets = 54;
+constexpr double TallySpread = 3.0; // the tally of a full table over the range: higher sorts finer early
+// The tally a cell blocked at the start (a wall or start box) begins with: above any count of stored
+// nodes, so such cells always rank last.
+constexpr int BlockedCellTally = 90'000;
 constexpr std::uint32_t PatternCacheRecords = 99'991;
 constexpr int CorralMaxBoxes = 12;
 constexpr int CorralBudgetLimit = 83'400;
@@ -33,12 +42,16 @@ constexpr int CorralNewLimit = 10'000;
 // Every box move is at least one letter, so a hand-off this long holds any solution the trace can.
 constexpr int MaxHandoff = MaxTraceLetters;
 
+// The bidirectional solver's node sides.
+constexpr int SideBackwardPulls = 1; // pulled from the solved position
+constexpr int SideForwardPushes = 2; // pushed from the start
+
 struct TwoNode {
     std::int16_t boxes[TwoMaxBoxes]; // 0 for a box the packing solver's plan search took off
     std::int16_t player;             // normalised player cell; 0 marks an empty slot
     std::int8_t movedBox;
-    // Bidirectional solver: 1 backward (pulls from the solved position), 2 forward (pushes from the
-    // start). Packing solver: the number of boxes still on the board.
+    // Bidirectional solver: SideBackwardPulls or SideForwardPushes. Packing solver: the number of
+    // boxes still on the board.
     std::int8_t side;
     TwoNode* parent;
     TwoNode* next;
@@ -136,21 +149,16 @@ class TwoSolver {
     int twoNodeCount() const { return nodeCount_; }
     const ProbeStats& probeStats() const { return table_.stats; }
 
-    // What one expansion found.
-    enum class Step {
-        Continue, // nothing yet
-        Met,      // solved (the searches met, or the start reached the solved position), the
-                  // packing plan is complete, or a packing stage reached its target
-        Full,     // the node table is full
-        Dry,      // the queue is empty
-    };
+    // What one expansion found: Continue, Solved (the searches met, the start reached the solved
+    // position, the packing plan is complete or a packing stage reached its target), Full, Dry.
+    using Step = cw::Step;
 
     // Set by the thread body for the packing-order solver, whose corral test also refuses boxes
     // frozen on goals.
     int packingMode = 0;
 
   private:
-    friend class TwoSolverProbe; // the tests' window into the solver (tests/two_solver_probe.h)
+    friend class TwoSolverProbe; // the tests' window into the solver (probes/engine_probe.h)
 
     // Node table. The finds look for the position in workBoxList (on the board) with `player`:
     // the node, or none, and storeNode() then stores it.
@@ -170,6 +178,9 @@ class TwoSolver {
 
     // Tunnel marks and steering.
     void markTunnels();
+    void markRowTunnels();
+    void markColumnTunnels();
+    void markTunnelMouths();
     int regionBonus(int player);
     int backwardPriority(int player);
     // The same for the position on the board whose player region is marked non-zero in `reach`;
@@ -202,8 +213,9 @@ class TwoSolver {
     Step twoExpandBackward();
     Step expandNode(TwoNode* node, bool forward);
     Step expandPosition(TwoNode* parent, int player, int skip, bool forward);
-    Step tryMove(TwoNode* parent, int j, int b, int u, int t, bool forward);
-    Step storeMove(TwoNode* parent, int j, int b, int u, int t, int player, bool forward, const int* reach);
+    Step tryMove(TwoNode* parent, int box, int from, int to, int stand, bool forward);
+    Step storeMove(TwoNode* parent, int box, int from, int to, int stand, int player, bool forward,
+                   const int* reach);
     void recordBoxMove(int from, int to, int player);
     int bonusForOtherAreas();
     int tallyPriority() const;

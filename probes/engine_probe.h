@@ -1,7 +1,7 @@
 #pragma once
-// The tests' window into an engine and its thread-two solver: set a run up as the driver does
-// before its threads start, and look at or place what a search works on. Nothing else reaches
-// these tables from outside.
+// The window of tests and benches into an engine and its thread-two solver: set a run up as the
+// driver does before its threads start, and look at or place what a search works on. Nothing else
+// reaches these tables from outside.
 #include <memory>
 
 #include "engine/engine.h"
@@ -12,9 +12,16 @@ namespace cw {
 
 class EngineProbe {
   public:
-    // The driver's set-up of a run: Ready when the threads would start.
-    static Outcome prepareRun(Engine& e) { return e.prepareRun(); }
-    static SearchPosition& pos(Engine& e) { return e.pos_; }
+    // The driver's set-up of a run: Ready when the threads would start. Thread one then takes its
+    // copy of the start, as its thread does first.
+    static Outcome prepareRun(Engine& e) {
+        const Outcome r = e.prepareRun();
+        e.threadOne_->resetRun();
+        return r;
+    }
+    // Thread one's own search position: the run's start until its searches rebuild it.
+    static SearchPosition& pos(Engine& e) { return e.threadOne_->position(); }
+    static const SearchPosition& start(Engine& e) { return e.startPos_; }
     static ThreadTwoCopies& two(Engine& e) { return e.two_; }
     static GoalRooms& rooms(Engine& e) { return e.rooms_; }
     static NodeStores& stores(Engine& e) { return e.stores_; }

@@ -1,4 +1,4 @@
-#include "tests/random_levels.h"
+#include "probes/random_levels.h"
 
 #include <algorithm>
 #include <vector>
