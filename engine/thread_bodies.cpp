@@ -42,7 +42,7 @@ void Engine::threadTwoBody() {
     Outcome r = Outcome::Failed;
     if (packingPathChosen()) {
         const ThreadTwoCopies start = two_; // the packing solver works on these tables in place
-        twoSolver_->packingMode = 1;
+        twoSolver_->packingMode = true;
         r = twoSolver_->packSolve(rooms_);
         if (r == Outcome::Solved) control.solvedBy.store(SolvedBy::Packing);
         // A plan that cannot start or a stage that runs dry proves nothing: the bidirectional
@@ -50,7 +50,7 @@ void Engine::threadTwoBody() {
         if (r != Outcome::Failed || control.stopped()) return control.threadTwoResult.store(r);
         two_ = start;
     }
-    twoSolver_->packingMode = 0;
+    twoSolver_->packingMode = false;
     r = twoSolver_->twoBidirectionalSolve();
     if (r == Outcome::Solved) control.solvedBy.store(SolvedBy::Bidirectional);
     control.threadTwoResult.store(r);

@@ -73,7 +73,7 @@ struct PackFixture : ::testing::Test {
         ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         solver = cw::EngineProbe::twoSolver(*engine);
-        solver->packingMode = 1;
+        solver->packingMode = true;
         two = std::make_unique<cw::TwoSolverProbe>(*solver);
     }
     int at(int row, int column) const { return cwtest::cell(engine->level, row, column); }

@@ -154,17 +154,49 @@ int PenCorral::penSearch(int player) {
 }
 
 int PenCorral::penVisit(int player) {
-    const int cells = lv_.cellCount;
     int* pb = penBoard_.data();
-    for (int c = 0; c < cells; c++) visitReach_[c] = 0;
+    for (int c = 0; c < lv_.cellCount; c++) visitReach_[c] = 0;
     int a = reachFill(lv_, pb, visitReach_.data(), player);
     if (penBoxCount_ == 0) return 0;
 
-    std::array<int, PenMaxBoxes> kept;
-    std::array<int, PenMaxBoxes> outer;
-    int keptCount = 0;
-    int outerCount = 0;
-    std::uint64_t boxes = 0;
+    PenSplit split;
+    if (!splitPenBoxes(split)) return 0;
+    if (split.outerCount > 0) {
+        // Without the outer boxes the player's region grows; with none it is the one just flooded.
+        for (int i = 0; i < split.outerCount; i++) pb[split.outer[i]] = Free;
+        for (int c = 0; c < lv_.cellCount; c++) visitReach_[c] = 0;
+        a = reachFill(lv_, pb, visitReach_.data(), player);
+    }
+    const std::uint32_t s = penStamp - 1;
+    // An empty record, or one an earlier test left open, ends the walk; a new record goes there.
+    const auto found = table_.find(
+        positionKey(split.boxes, a),
+        [s](const PenRecord& r) { return r.player == 0 || (r.result == 0 && r.stamp != s); },
+        [&](const PenRecord& r) {
+            if (r.count != split.keptCount || r.player != a) return false;
+            for (int i = 0; i < split.keptCount; i++)
+                if (pb[r.cells[i]] != BoxOn) return false;
+            return true;
+        });
+    for (int i = 0; i < split.outerCount; i++) pb[split.outer[i]] = BoxOn;
+
+    if (found.known) {
+        if (found.record->result == 1) return 0;
+        if (found.record->result == 2) return 1;
+        return 2;
+    }
+    if (budgetSpent()) {
+        if (visitingRoot_ && penRecordMark_ >= PenMarkLimit) markSpentTests_++;
+        return 0;
+    }
+    makePenRecord(*found.record, split, a, s);
+    return 2;
+}
+
+// The boxes that border a free cell outside the player's region (kept, and keyed) and the others
+// (outer); false when every kept box stands on a goal, so that nothing needs opening.
+bool PenCorral::splitPenBoxes(PenSplit& split) const {
+    const int* pb = penBoard_.data();
     bool offGoal = false;
     for (int i = 0; i < penBoxCount_; i++) {
         const int b = penBoxList_[i];
@@ -174,57 +206,29 @@ int PenCorral::penVisit(int player) {
             borders = pb[n] == Free && visitReach_[n] == 0;
         }
         if (!borders) {
-            outer[outerCount++] = b;
+            split.outer[split.outerCount++] = b;
             continue;
         }
-        kept[keptCount++] = b;
-        boxes ^= boxKey(b);
+        split.kept[split.keptCount++] = b;
+        split.boxes ^= boxKey(b);
         if (lv_.goalMap[b] == 0) offGoal = true;
     }
-    if (!offGoal) return 0;
+    return offGoal;
+}
 
-    if (outerCount > 0) {
-        // Without the outer boxes the player's region grows; with none it is the one just flooded.
-        for (int i = 0; i < outerCount; i++) pb[outer[i]] = Free;
-        for (int c = 0; c < cells; c++) visitReach_[c] = 0;
-        a = reachFill(lv_, pb, visitReach_.data(), player);
-    }
-    const std::uint32_t s = penStamp - 1;
-    // An empty record, or one an earlier test left open, ends the walk; a new record goes there.
-    const auto found = table_.find(
-        positionKey(boxes, a),
-        [s](const PenRecord& r) { return r.player == 0 || (r.result == 0 && r.stamp != s); },
-        [&](const PenRecord& r) {
-            if (r.count != keptCount || r.player != a) return false;
-            for (int i = 0; i < keptCount; i++)
-                if (pb[r.cells[i]] != BoxOn) return false;
-            return true;
-        });
-    PenRecord* match = found.known ? found.record : nullptr;
-    for (int i = 0; i < outerCount; i++) pb[outer[i]] = BoxOn;
-
-    if (match != nullptr) {
-        if (match->result == 1) return 0;
-        if (match->result == 2) return 1;
-        return 2;
-    }
-    if (budgetSpent()) {
-        if (visitingRoot_ && penRecordMark_ >= PenMarkLimit) markSpentTests_++;
-        return 0;
-    }
+// A new open record in `r` for the kept boxes with player a, queued by its box count.
+void PenCorral::makePenRecord(PenRecord& r, const PenSplit& split, int a, std::uint32_t stamp) {
     penRecordMark_++;
     penNewCount_++;
     recordsMade_++;
-    PenRecord& r = *found.record;
     if (r.player == 0) table_.noteFilled(&r);
-    for (int i = 0; i < keptCount; i++) r.cells[i] = static_cast<std::int16_t>(kept[i]);
+    for (int i = 0; i < split.keptCount; i++) r.cells[i] = static_cast<std::int16_t>(split.kept[i]);
     r.player = static_cast<std::int16_t>(a);
-    r.count = static_cast<std::uint8_t>(keptCount);
+    r.count = static_cast<std::uint8_t>(split.keptCount);
     r.result = 0;
-    r.stamp = s;
-    levels_.append(&r, PenMaxBoxes - keptCount);
+    r.stamp = stamp;
+    levels_.append(&r, PenMaxBoxes - split.keptCount);
     penRoot_ = &r;
-    return 2;
 }
 
 } // namespace cw

@@ -54,6 +54,15 @@ class PenCorral {
     int penBoxes(int player);
     int penSearch(int player);
     int penVisit(int player);
+    struct PenSplit {
+        std::array<int, PenMaxBoxes> kept{};
+        std::array<int, PenMaxBoxes> outer{};
+        int keptCount = 0;
+        int outerCount = 0;
+        std::uint64_t boxes = 0; // the kept boxes' part of the key
+    };
+    bool splitPenBoxes(PenSplit& split) const;
+    void makePenRecord(PenRecord& r, const PenSplit& split, int a, std::uint32_t stamp);
     bool budgetSpent() const { return penNewCount_ >= PenNewLimit || penRecordMark_ >= PenMarkLimit; }
 
     const Level& lv_;

@@ -83,24 +83,7 @@ bool TwoSolver::corralDeadlock(int u, int t, const int* reach) {
 }
 
 CorralResult TwoSolver::corralSearch(int t, int a, int b) {
-    const int cells = lv_.cellCount;
-    const int* board = two_.threadTwoBoard.data();
-    const int* label = corralLabel_.data();
-    const auto& ring = lv_.ringOffset;
-
-    corralBoxCount_ = 0;
-    for (int j = 0; j < two_.threadTwoBoxCount; j++) {
-        const int w = two_.workBoxList[j];
-        bool touches = false;
-        for (int k = 0; k < 8 && !touches; k++) {
-            const int c = w + ring[k];
-            touches = board[c] == Free && (label[c] == a || (b >= 0 && label[c] == b));
-        }
-        if (!touches) continue;
-        if (corralBoxCount_ == CorralMaxBoxes) return CorralResult::TooLarge;
-        corralBoxes_[corralBoxCount_++] = w;
-    }
-
+    if (!gatherCorralBoxes(a, b)) return CorralResult::TooLarge;
     const int s = corralStamp_;
     corralBudget_ = s;
     corralNewCount_ = 0;
@@ -108,7 +91,8 @@ CorralResult TwoSolver::corralSearch(int t, int a, int b) {
     corralQueue_.clear();
 
     int* cb = corralBoard_.data();
-    for (int c = 0; c < cells; c++) cb[c] = board[c] == Blocked ? Blocked : Free;
+    const int* board = two_.threadTwoBoard.data();
+    for (int c = 0; c < lv_.cellCount; c++) cb[c] = board[c] == Blocked ? Blocked : Free;
     for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = BoxOn;
 
     const CorralResult r = corralLookup(t);
@@ -122,43 +106,74 @@ CorralResult TwoSolver::corralSearch(int t, int a, int b) {
     if (corralBudget_ >= CorralBudgetLimit) return CorralResult::Open;
 
     while (!control_.stopped()) {
-        CorralRecord* rec = corralQueue_.take();
+        const CorralRecord* rec = corralQueue_.take();
         if (rec == nullptr) {
             root->verdict = 2;
             return CorralResult::Dead;
         }
-        corralBoxCount_ = rec->count;
-        for (int i = 0; i < corralBoxCount_; i++) {
-            corralBoxes_[i] = rec->boxes[i];
-            cb[corralBoxes_[i]] = BoxOn;
+        if (corralRecordOpens(*rec)) {
+            root->verdict = 1;
+            return CorralResult::Open;
         }
-        for (int c = 0; c < cells; c++) corralMark_[c] = 0;
-        reachFill(lv_, cb, corralMark_.data(), rec->player);
-        for (int k = 0; k < corralBoxCount_; k++) {
-            const int c = corralBoxes_[k];
-            cb[c] = Free;
-            for (int d = 0; d < 4; d++) {
-                const int behind = c + lv_.dirOffset[d];
-                const int ahead = c - lv_.dirOffset[d];
-                if (corralMark_[behind] == 0 || cb[ahead] != Free) continue;
-                corralBoxes_[k] = ahead;
-                cb[ahead] = BoxOn;
-                const int f = freezeTest(lv_, cb, ahead);
-                if (!(f == 1 || (packingMode == 1 && f != 0))) {
-                    if (corralLookup(behind) == CorralResult::Open) {
-                        root->verdict = 1;
-                        for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
-                        return CorralResult::Open;
-                    }
-                }
-                cb[ahead] = Free;
-                corralBoxes_[k] = c;
-            }
-            cb[c] = BoxOn;
-        }
-        for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
     }
     return CorralResult::Stopped;
+}
+
+// The boxes next to a free cell labelled a (or b, when not negative) into corralBoxes_; false when
+// there are more than the test takes.
+bool TwoSolver::gatherCorralBoxes(int a, int b) {
+    const int* board = two_.threadTwoBoard.data();
+    const int* label = corralLabel_.data();
+    corralBoxCount_ = 0;
+    for (int j = 0; j < two_.threadTwoBoxCount; j++) {
+        const int w = two_.workBoxList[j];
+        bool touches = false;
+        for (int k = 0; k < 8 && !touches; k++) {
+            const int c = w + lv_.ringOffset[k];
+            touches = board[c] == Free && (label[c] == a || (b >= 0 && label[c] == b));
+        }
+        if (!touches) continue;
+        if (corralBoxCount_ == CorralMaxBoxes) return false;
+        corralBoxes_[corralBoxCount_++] = w;
+    }
+    return true;
+}
+
+// Every push of the record's boxes that does not freeze one: true when a child's area opens, the
+// corral's boxes taken off the board either way.
+bool TwoSolver::corralRecordOpens(const CorralRecord& rec) {
+    int* cb = corralBoard_.data();
+    corralBoxCount_ = rec.count;
+    for (int i = 0; i < corralBoxCount_; i++) {
+        corralBoxes_[i] = rec.boxes[i];
+        cb[corralBoxes_[i]] = BoxOn;
+    }
+    for (int c = 0; c < lv_.cellCount; c++) corralMark_[c] = 0;
+    reachFill(lv_, cb, corralMark_.data(), rec.player);
+    for (int k = 0; k < corralBoxCount_; k++) {
+        const int c = corralBoxes_[k];
+        cb[c] = Free;
+        for (int d = 0; d < 4; d++) {
+            const int behind = c + lv_.dirOffset[d];
+            const int ahead = c - lv_.dirOffset[d];
+            if (corralMark_[behind] == 0 || cb[ahead] != Free) continue;
+            corralBoxes_[k] = ahead;
+            cb[ahead] = BoxOn;
+            // The packing solver also refuses a box frozen on its goal.
+            const int f = freezeTest(lv_, cb, ahead);
+            if (!(f == 1 || (packingMode && f != 0))) {
+                if (corralLookup(behind) == CorralResult::Open) {
+                    for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+                    return true;
+                }
+            }
+            cb[ahead] = Free;
+            corralBoxes_[k] = c;
+        }
+        cb[c] = BoxOn;
+    }
+    for (int i = 0; i < corralBoxCount_; i++) cb[corralBoxes_[i]] = Free;
+    return false;
 }
 
 CorralResult TwoSolver::corralLookup(int p) {

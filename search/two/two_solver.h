@@ -155,7 +155,7 @@ class TwoSolver {
 
     // Set by the thread body for the packing-order solver, whose corral test also refuses boxes
     // frozen on goals.
-    int packingMode = 0;
+    bool packingMode = false;
 
   private:
     friend class TwoSolverProbe; // the tests' window into the solver (probes/engine_probe.h)
@@ -259,6 +259,8 @@ class TwoSolver {
     PackTables pack_;
 
     CorralResult corralSearch(int t, int a, int b);
+    bool gatherCorralBoxes(int a, int b);
+    bool corralRecordOpens(const CorralRecord& rec);
     CorralResult corralLookup(int p);
 
     const Level& lv_;
