@@ -142,7 +142,7 @@ Sample runTwo(cw::Engine& engine, long budget) {
 
 Sample runPlacement(cw::Engine& engine) {
     Sample s;
-    cw::MainSearch& main = cw::EngineProbe::threadOne(engine).main();
+    cw::MainSearchProbe main(cw::EngineProbe::threadOne(engine).main());
     cw::SearchPosition& pos = cw::EngineProbe::pos(engine);
     const auto start = Clock::now();
     main.loadCycleTables(pos.boxCount);

@@ -40,23 +40,23 @@ int main(int argc, char** argv) {
     const int to = argc == 5 ? std::atoi(argv[4]) : set.levelTotal();
     engine->solverChoice = cw::SolverChoice::One;
     engine->control.timeLimitSec = seconds;
-    cw::MainSearch& main = cw::EngineProbe::threadOne(*engine).main();
+    cw::MainSearchProbe main(cw::EngineProbe::threadOne(*engine).main());
     long rescans = 0, borrowed = 0, probes = 0, unpruned = 0, levels = 0;
     for (int n = from; n <= to; n++) {
         set.goTo(n);
         if (set.levelNumber() != n || engine->level.levelStatus != cw::Outcome::Ready) continue;
         const cw::Outcome r = engine->solveLevel();
         levels++;
-        if (main.roomlessRescans + main.probesPastMark > 0)
+        if (main.roomlessRescans() + main.probesPastMark() > 0)
             std::printf("level %3d %-16s roomless re-scans %d (own room used %d), probes past the mark %d "
                         "(unpruned tests %lld)\n",
-                        n, cw::outcomeName(r), main.roomlessRescans, main.borrowedRooms, main.probesPastMark,
-                        static_cast<long long>(main.unprunedProbeTests));
+                        n, cw::outcomeName(r), main.roomlessRescans(), main.borrowedRooms(),
+                        main.probesPastMark(), static_cast<long long>(main.unprunedProbeTests()));
         std::fflush(stdout);
-        rescans += main.roomlessRescans;
-        borrowed += main.borrowedRooms;
-        probes += main.probesPastMark;
-        unpruned += main.unprunedProbeTests;
+        rescans += main.roomlessRescans();
+        borrowed += main.borrowedRooms();
+        probes += main.probesPastMark();
+        unpruned += main.unprunedProbeTests();
     }
     std::printf("%s levels %d-%d at %d s, thread one alone, %ld levels run: roomless re-scans %ld (own room "
                 "used %ld), probes past the mark %ld (unpruned tests %ld)\n",

@@ -33,6 +33,67 @@ class EngineProbe {
     }
 };
 
+// Thread one's main search: its stage data and the stages' routines, one at a time.
+class MainSearchProbe {
+  public:
+    explicit MainSearchProbe(MainSearch& m) : m_(m) {}
+
+    // Targets of the last goal-order pass and the cycle tables.
+    int& targetCount() { return m_.targetCount; }
+    std::array<int, MaxBoxes>& targetCell() { return m_.targetCell; }
+    std::array<int, MaxBoxes>& targetSides() { return m_.targetSides; }
+    std::array<BoxRow, MaxBoxes>& targetBoxes() { return m_.targetBoxes; }
+    int& targetMode() { return m_.targetMode; }
+    std::array<int, MaxBoxes>& placeTargetSides() { return m_.placeTargetSides; }
+    int& placeBoxCount() { return m_.placeBoxCount; }
+    std::array<int, MaxBoxes>& placeBoxList() { return m_.placeBoxList; }
+    int& placePlayer() { return m_.placePlayer; }
+    Board& placeBoard() { return m_.placeBoard; }
+    Board& lateGoal() { return m_.lateGoal; }
+    int& secondPass() { return m_.secondPass; }
+    Board& passTwoBlocked() { return m_.passTwoBlocked; }
+    PathRecord& path() { return m_.path; }
+    int& planStepCount() { return m_.planStepCount; }
+    std::array<std::uint8_t, MaxPlanSteps>& planStepStateAfter() { return m_.planStepStateAfter; }
+
+    // Counters of the run.
+    int orderNodeCount() const { return m_.orderNodeCount; }
+    int placeNodeCount() const { return m_.placeNodeCount; }
+    int placementsTried() const { return m_.placementsTried; }
+    int fallbackPlacements() const { return m_.fallbackPlacements; }
+    int roomlessRescans() const { return m_.roomlessRescans; }
+    int borrowedRooms() const { return m_.borrowedRooms; }
+    int probesPastMark() const { return m_.probesPastMark; }
+    std::int64_t unprunedProbeTests() const { return m_.unprunedProbeTests; }
+
+    // The stages' routines.
+    void resetRun() { m_.resetRun(); }
+    Step mainSearch() { return m_.mainSearch(); }
+    Step orderSearch() { return m_.orderSearch(); }
+    Step orderSearchAgain(int oldCell, int placedCell) { return m_.orderSearchAgain(oldCell, placedCell); }
+    Step targetsFromPlan(OrderNode* finalNode) { return m_.targetsFromPlan(finalNode); }
+    Matrix& finalAssignment() { return m_.finalMatrix; }
+    void startOrderSearches() { m_.startOrderSearches(); }
+    Step probeSearch() { return m_.probeSearch(); }
+    const OrderNode& probeSlot(std::uint32_t i) { return m_.probeTable_[i]; }
+    PenCorral& probeCorral() { return m_.probeCorral_; }
+    void loadCycleTables(int n) { m_.loadCycleTables(n); }
+    void buildLateGoals() { m_.buildLateGoals(); }
+    Step placementCycle() { return m_.placementCycle(); }
+    Step placementLoop() { return m_.placementLoop(); }
+    void startPlacementTable() { m_.startPlacementTable(); }
+    Step expandBox(int i, int player) { return m_.expandBox(i, player); }
+    void storePlacementNode(int movedBox, int player) { m_.storePlacementNode(movedBox, player); }
+    void loadPlacementNode(const PlacementNode* node) { m_.loadPlacementNode(node); }
+    PlacementNode* placementQueueHead() const { return m_.placeQueueHead; }
+    const PlacementNode& placeSlot(std::uint32_t i) { return m_.placeTable_[i]; }
+    const ProbeStats& placeProbeStats() const { return m_.placeTable_.stats; }
+    bool keepLeastMovedBoxes() { return m_.keepLeastMovedBoxes(); }
+
+  private:
+    MainSearch& m_;
+};
+
 class TwoSolverProbe {
   public:
     explicit TwoSolverProbe(TwoSolver& s) : s_(s) {}

@@ -25,7 +25,7 @@ struct MainFixture : ::testing::Test {
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         cw::EngineProbe::threadOne(*engine).resetRun();
     }
-    cw::MainSearch& main() { return cw::EngineProbe::threadOne(*engine).main(); }
+    cw::MainSearchProbe main() { return cw::MainSearchProbe(cw::EngineProbe::threadOne(*engine).main()); }
     cw::SearchPosition& pos() { return cw::EngineProbe::pos(*engine); }
     int at(int row, int column) const { return cell(engine->level, row, column); }
 };

@@ -23,9 +23,9 @@ TEST_F(MainSearchTest, LevelWhoseBoxesAllStandOnGoalsIsSolvedWithoutSearch) {
     ASSERT_EQ(cw::prepareSearch(level, pos(), level.baseBoard.data(), level.startPlayer, scratch),
               cw::Prepared::Solved);
     EXPECT_EQ(main().mainSearch(), cw::Step::Solved);
-    EXPECT_EQ(main().orderNodeCount, 0);
-    EXPECT_EQ(main().placementsTried, 0);
-    EXPECT_EQ(main().path.pathLength, 0);
+    EXPECT_EQ(main().orderNodeCount(), 0);
+    EXPECT_EQ(main().placementsTried(), 0);
+    EXPECT_EQ(main().path().pathLength, 0);
     EXPECT_EQ(engine->trace.text(), "");
 }
 
@@ -37,9 +37,9 @@ TEST_F(MainSearchTest, LateGoalsMarkWhatAFrozenBoxWouldBlockOrWallIn) {
         rows({"#########", "#.      #", "#    .  #", "#.####  #", "## $ $$ #", "#@      #", "#########"}));
     main().loadCycleTables(pos().boxCount);
     main().buildLateGoals();
-    EXPECT_EQ(main().lateGoal[at(1, 1)], 1);
-    EXPECT_EQ(main().lateGoal[at(3, 1)], 2);
-    EXPECT_EQ(main().lateGoal[at(2, 5)], 0);
+    EXPECT_EQ(main().lateGoal()[at(1, 1)], 1);
+    EXPECT_EQ(main().lateGoal()[at(3, 1)], 2);
+    EXPECT_EQ(main().lateGoal()[at(2, 5)], 0);
 }
 
 TEST_F(MainSearchTest, OrderedTargetsAllowEverySideWithAtMostTwoBoxes) {
@@ -53,13 +53,13 @@ TEST_F(MainSearchTest, OrderedTargetsAllowEverySideWithAtMostTwoBoxes) {
     for (const Case& c : {Case{two, 1, 15}, Case{two, 2, 4}, Case{three, 1, 4}}) {
         SCOPED_TRACE(c.level);
         prepare(c.level);
-        main().targetMode = c.mode;
-        main().targetCount = 1;
-        main().targetCell[0] = at(3, 2);
-        main().targetSides[0] = 4;
-        main().targetBoxes[0].fill(1);
+        main().targetMode() = c.mode;
+        main().targetCount() = 1;
+        main().targetCell()[0] = at(3, 2);
+        main().targetSides()[0] = 4;
+        main().targetBoxes()[0].fill(1);
         main().loadCycleTables(pos().boxCount);
-        EXPECT_EQ(main().placeTargetSides[0], c.sides);
+        EXPECT_EQ(main().placeTargetSides()[0], c.sides);
     }
 }
 
@@ -107,7 +107,7 @@ TEST_F(MainSearchTest, LevelWithoutAFirstGoalIsSolvedThroughTheFallbackTarget) {
     // were full.
     cw::EngineProbe::threadOne(*engine).meet.meetState = cw::MeetState::Full;
     ASSERT_EQ(main().mainSearch(), cw::Step::Solved);
-    EXPECT_GE(main().fallbackPlacements, 1);
+    EXPECT_GE(main().fallbackPlacements(), 1);
     EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
 }
 

@@ -53,8 +53,8 @@ TEST_F(OrderTest, FewBoxesWithSmallRangesAreNeitherParkedNorRetired) {
         main().startOrderSearches();
         ASSERT_EQ(main().orderSearch(), cw::Step::Solved);
         bool relaxed = false;
-        for (int i = 0; i < main().planStepCount; i++) {
-            const int after = main().planStepStateAfter[i];
+        for (int i = 0; i < main().planStepCount(); i++) {
+            const int after = main().planStepStateAfter()[i];
             relaxed = relaxed || after == cw::SlotParked || after == cw::SlotRetired;
         }
         EXPECT_EQ(relaxed, c.relaxed);
@@ -65,21 +65,21 @@ TEST_F(OrderTest, PlanLongerThanThePlanArraysGivesNoTarget) {
     prepare(rows({"########", "#@ $  .#", "#  $  .#", "########"}));
     std::vector<cw::OrderNode> plan = chain(cw::MaxPlanSteps + 1, at(1, 5), cw::SlotOnGoal);
     EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
-    EXPECT_EQ(main().planStepCount, 0);
-    EXPECT_EQ(main().targetMode, 0);
-    EXPECT_EQ(main().targetCount, 0);
+    EXPECT_EQ(main().planStepCount(), 0);
+    EXPECT_EQ(main().targetMode(), 0);
+    EXPECT_EQ(main().targetCount(), 0);
 }
 
 // A second pass whose every step starts on a start box cell has no goal for a fallback target.
 TEST_F(OrderTest, FallbackWithEveryStepOnAStartBoxLeavesNoTarget) {
     prepare(rows({"########", "#@ $  .#", "#  $  .#", "########"}));
-    main().secondPass = 1;
+    main().secondPass() = 1;
     // Slot 0 already stands on a start box cell and only moves between it and its goal.
     std::vector<cw::OrderNode> plan = chain(1, pos().goalList[0], cw::SlotPulled);
     plan[0].cell[0] = static_cast<std::int16_t>(pos().boxList[0]);
     EXPECT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
-    EXPECT_EQ(main().targetMode, 0);
-    EXPECT_EQ(main().targetCount, 0);
+    EXPECT_EQ(main().targetMode(), 0);
+    EXPECT_EQ(main().targetCount(), 0);
 }
 
 // The first pass marks cells for the second from the step before the first unmarked one; when that
@@ -92,7 +92,7 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
     for (const Case& c : {Case{1, false}, Case{3, true}}) {
         SCOPED_TRACE(c.steps);
         prepare(rows({"########", "#@    .#", "#  $$ .#", "#      #", "########"}));
-        main().secondPass = 0;
+        main().secondPass() = 0;
         main().startOrderSearches();
         std::vector<cw::OrderNode> plan = chain(c.steps, at(3, 5), cw::SlotPulled);
         if (c.steps == 3) {
@@ -107,9 +107,9 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
             }
         }
         ASSERT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
-        ASSERT_EQ(main().targetMode, 0);
+        ASSERT_EQ(main().targetMode(), 0);
         bool marked = false;
-        for (int x = 0; x < engine->level.cellCount; x++) marked = marked || main().passTwoBlocked[x] != 0;
+        for (int x = 0; x < engine->level.cellCount; x++) marked = marked || main().passTwoBlocked()[x] != 0;
         EXPECT_EQ(marked, c.marks);
     }
 }
@@ -119,14 +119,14 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
 TEST_F(OrderTest, PlacedBoxThatIsNoLongerInTheBoxListIsSkipped) {
     prepare(rows({"#########", "#@      #", "#  $ $  #", "#  . .  #", "#########"}));
     ASSERT_EQ(main().orderSearchAgain(0, 0), cw::Step::Solved);
-    const int mode = main().targetMode;
-    const auto targets = main().targetBoxes;
-    const auto sides = main().targetSides;
+    const int mode = main().targetMode();
+    const auto targets = main().targetBoxes();
+    const auto sides = main().targetSides();
     ASSERT_NE(mode, 0);
     ASSERT_EQ(main().orderSearchAgain(at(2, 3), at(0, 0)), cw::Step::Solved);
-    EXPECT_EQ(main().targetMode, mode);
-    EXPECT_EQ(main().targetBoxes, targets);
-    EXPECT_EQ(main().targetSides, sides);
+    EXPECT_EQ(main().targetMode(), mode);
+    EXPECT_EQ(main().targetBoxes(), targets);
+    EXPECT_EQ(main().targetSides(), sides);
 }
 
 } // namespace
@@ -148,8 +148,8 @@ TEST_F(OrderTest, ARoomlessSmallerLevelBorrowsTheRunsRoom) {
         rooms.goalRoomCell[0] = c.roomCell;
         main().resetRun();
         EXPECT_EQ(main().orderSearchAgain(0, 0), c.result);
-        EXPECT_EQ(main().roomlessRescans, 1);
-        EXPECT_EQ(main().borrowedRooms, c.borrowed);
-        EXPECT_EQ(main().targetCount > 0, c.borrowed == 1);
+        EXPECT_EQ(main().roomlessRescans(), 1);
+        EXPECT_EQ(main().borrowedRooms(), c.borrowed);
+        EXPECT_EQ(main().targetCount() > 0, c.borrowed == 1);
     }
 }

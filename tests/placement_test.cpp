@@ -26,13 +26,13 @@ struct PlacementTest : cwtest::MainFixture {
         return nullptr;
     }
     int boxIndex(int cell) {
-        for (int i = 0; i < main().placeBoxCount; i++)
-            if (main().placeBoxList[i] == cell) return i;
+        for (int i = 0; i < main().placeBoxCount(); i++)
+            if (main().placeBoxList()[i] == cell) return i;
         return -1;
     }
     void clearBoxes() {
         for (int c = 0; c < engine->level.cellCount; c++)
-            if (main().placeBoard[c] == cw::BoxOn) main().placeBoard[c] = cw::Free;
+            if (main().placeBoard()[c] == cw::BoxOn) main().placeBoard()[c] = cw::Free;
     }
 };
 
@@ -59,11 +59,11 @@ TEST_F(PlacementTest, BoxWithNoReachableSideYieldsNoChild) {
     ASSERT_NE(top, nullptr);
     clearBoxes();
     main().loadPlacementNode(top);
-    const int before = main().placeNodeCount;
+    const int before = main().placeNodeCount();
     EXPECT_EQ(main().expandBox(boxIndex(at(3, 5)), top->player), cw::Step::Continue);
-    EXPECT_EQ(main().placeNodeCount, before);
+    EXPECT_EQ(main().placeNodeCount(), before);
     EXPECT_EQ(main().expandBox(boxIndex(at(2, 5)), top->player), cw::Step::Continue);
-    EXPECT_GT(main().placeNodeCount, before);
+    EXPECT_GT(main().placeNodeCount(), before);
 }
 
 // One expansion may store thousands of children past the node limit. Past the hard cap nothing new
@@ -80,18 +80,18 @@ TEST_F(PlacementTest, HardCapStopsStoringAndTheLoopEndsAtTheLimit) {
     clearBoxes();
     std::vector<int> cells;
     for (int c = 0; c < engine->level.cellCount; c++)
-        if (main().placeBoard[c] == cw::Free) cells.push_back(c);
+        if (main().placeBoard()[c] == cw::Free) cells.push_back(c);
     int stored = 0;
     for (std::size_t a = 0; a < cells.size() && stored < 50'000; a++) {
         for (std::size_t b = a + 1; b < cells.size() && stored < 50'000; b++, stored++) {
-            main().placeBoxList[0] = cells[a];
-            main().placeBoxList[1] = cells[b];
-            main().placeBoard[cells[a]] = main().placeBoard[cells[b]] = cw::BoxOn;
-            main().storePlacementNode(0, main().placePlayer);
-            main().placeBoard[cells[a]] = main().placeBoard[cells[b]] = cw::Free;
+            main().placeBoxList()[0] = cells[a];
+            main().placeBoxList()[1] = cells[b];
+            main().placeBoard()[cells[a]] = main().placeBoard()[cells[b]] = cw::BoxOn;
+            main().storePlacementNode(0, main().placePlayer());
+            main().placeBoard()[cells[a]] = main().placeBoard()[cells[b]] = cw::Free;
         }
     }
-    EXPECT_EQ(main().placeNodeCount, cw::PlaceHardCap);
+    EXPECT_EQ(main().placeNodeCount(), cw::PlaceHardCap);
     EXPECT_EQ(main().placementLoop(), cw::Step::NodeLimit);
 }
 
@@ -100,12 +100,12 @@ TEST_F(PlacementTest, HardCapStopsStoringAndTheLoopEndsAtTheLimit) {
 TEST_F(PlacementTest, RestartWithOneMovedBoxKeepsOnlyItsNodes) {
     startCycle(rows({"########", "#@     #", "# $  $ #", "#      #", "# .  . #", "########"}));
     clearBoxes();
-    const int other = main().placeBoxList[1];
+    const int other = main().placeBoxList()[1];
     for (int c : {at(3, 2), at(3, 3), at(1, 4)}) {
-        main().placeBoxList[0] = c;
-        main().placeBoard[c] = main().placeBoard[other] = cw::BoxOn;
-        main().storePlacementNode(0, main().placePlayer);
-        main().placeBoard[c] = main().placeBoard[other] = cw::Free;
+        main().placeBoxList()[0] = c;
+        main().placeBoard()[c] = main().placeBoard()[other] = cw::BoxOn;
+        main().storePlacementNode(0, main().placePlayer());
+        main().placeBoard()[c] = main().placeBoard()[other] = cw::Free;
     }
     ASSERT_TRUE(main().keepLeastMovedBoxes());
     int queued = 0;
@@ -115,7 +115,7 @@ TEST_F(PlacementTest, RestartWithOneMovedBoxKeepsOnlyItsNodes) {
         queued++;
     }
     EXPECT_EQ(queued, 3);
-    EXPECT_EQ(main().placeNodeCount, 3); // the root was no ancestor of a kept node
+    EXPECT_EQ(main().placeNodeCount(), 3); // the root was no ancestor of a kept node
 }
 
 } // namespace

@@ -28,7 +28,7 @@ struct ProbeTest : cwtest::MainFixture {
 TEST_F(ProbeTest, LevelWhoseBoxesAreAllFreeIsAcceptedWithoutExpanding) {
     prepare(rows({"#########", "#       #", "# $   $ #", "#       #", "#  . .@ #", "#########"}));
     EXPECT_EQ(main().probeSearch(), cw::Step::Solved);
-    EXPECT_EQ(main().orderNodeCount, 0);
+    EXPECT_EQ(main().orderNodeCount(), 0);
 }
 
 // Solvable levels whose boxes are not free at the start: the probe walks the moves of one box while
@@ -41,7 +41,7 @@ TEST_F(ProbeTest, SolvableTightLevelsLookSolvableAndStoreOnlySoundPositions) {
         SCOPED_TRACE(level);
         prepare(level);
         EXPECT_EQ(main().probeSearch(), cw::Step::Solved);
-        EXPECT_GT(main().orderNodeCount, 0);
+        EXPECT_GT(main().orderNodeCount(), 0);
         expectStoredPositionsSound();
     }
 }

@@ -53,6 +53,9 @@ class MainSearch {
     // NodeLimit on every restart, Full (a table or failure counter), Stopped.
     Step mainSearch();
 
+  private:
+    friend class MainSearchProbe; // the window of tests and benches (probes/engine_probe.h)
+
     // Goal-order search: one pass over the current search position. Solved: a plan was found
     // (targets written); Dry: nothing left to expand; Full; Stopped.
     Step orderSearch();
@@ -69,7 +72,7 @@ class MainSearch {
     // Fills the late-goal table for the current goals on a searchBoard that holds walls only.
     void buildLateGoals();
 
-    // ---- Stage data, readable by tests ----
+    // ---- Stage data ----
     // Targets of the last goal-order pass.
     int targetCount = 0;
     std::array<int, MaxBoxes> targetCell{};
@@ -116,10 +119,10 @@ class MainSearch {
     std::array<std::uint8_t, MaxPlanSteps> planStepStateAfter{};
     std::array<std::uint8_t, MaxPlanSteps> planStepSides{};
 
-    // Counters for tests: placements tried and mode-2 placements accepted in this run.
+    // Placements tried and mode-2 placements accepted in this run.
     int placementsTried = 0;
     int fallbackPlacements = 0;
-    // Counters of this run for benches: goal-room re-scans of a smaller level that found no room,
+    // Counters of this run: goal-room re-scans of a smaller level that found no room,
     // and of those the ones the run's own rooms stood in for; probe searches whose corral tests
     // used up the record mark, and their tests answered without a search after that.
     int roomlessRescans = 0;
@@ -127,7 +130,7 @@ class MainSearch {
     int probesPastMark = 0;
     std::int64_t unprunedProbeTests = 0;
 
-    // ---- The stages' own routines, public so tests can drive one stage on a prepared position ----
+    // ---- The stages' own routines, each of which a probe may drive on a prepared position ----
     // Fills noPark for the current search position and clears passTwoBlocked.
     void markNoPark();
     // Sets up the first goal-order pass on the run's position: the run's goal rooms and noPark.
