@@ -33,6 +33,23 @@ struct BidirFixture : MainFixture {
     }
 };
 
+// A doorway of `boxes` boxes across a room `boxes` cells wide, between the player's part above and
+// a closed part below. One row deep and without a goal, a box pushed down never moves again: the
+// corral is dead. Two rows deep with a goal at the bottom, a box pushed in makes way: it opens.
+inline std::string doorway(int boxes, bool goalBelow) {
+    const int height = goalBelow ? 7 : 6;
+    std::vector<std::string> lines(height, std::string(boxes + 2, '#'));
+    for (int k = 1; k <= boxes; k++) {
+        lines[1][k] = goalBelow && k == 1 ? ' ' : '.';
+        lines[2][k] = ' ';
+        lines[3][k] = '$';
+        for (int r = 4; r < height - 1; r++) lines[r][k] = ' ';
+    }
+    lines[2][1] = '@';
+    if (goalBelow) lines[5][1] = '.';
+    return rows(lines);
+}
+
 // An open room of `inner` x `inner` floor cells inside its walls, with one box and one goal (row and
 // column counted with the walls); the player starts in the top left corner.
 inline std::string openRoom(int inner, int boxRow, int boxColumn, int goalRow, int goalColumn) {

@@ -18,24 +18,8 @@
 
 namespace {
 
+using cwtest::doorway;
 using cwtest::rows;
-
-// A doorway of `boxes` boxes across a room `boxes` cells wide, between the player's part above and
-// a closed part below. One row deep and without a goal, a box pushed down never moves again: the
-// corral is dead. Two rows deep with a goal at the bottom, a box pushed in makes way: it opens.
-std::string doorway(int boxes, bool goalBelow) {
-    const int height = goalBelow ? 7 : 6;
-    std::vector<std::string> lines(height, std::string(boxes + 2, '#'));
-    for (int k = 1; k <= boxes; k++) {
-        lines[1][k] = goalBelow && k == 1 ? ' ' : '.';
-        lines[2][k] = ' ';
-        lines[3][k] = '$';
-        for (int r = 4; r < height - 1; r++) lines[r][k] = ' ';
-    }
-    lines[2][1] = '@';
-    if (goalBelow) lines[5][1] = '.';
-    return rows(lines);
-}
 
 struct Verdicts {
     int pen, small, large, two; // 1 deadlock, 0 none or not proven

@@ -12,24 +12,8 @@
 
 namespace {
 
+using cwtest::doorway;
 using cwtest::rows;
-
-// A doorway of `boxes` boxes across the whole room, between the player's part above and a closed
-// part below it. One row deep, with no goal, a box pushed into it can never move again: a dead
-// corral. Two rows deep with a goal, a box pushed in makes way for the player: it opens.
-std::string doorway(int boxes, bool goalBelow) {
-    const int height = goalBelow ? 7 : 6;
-    std::vector<std::string> lines(height, std::string(boxes + 2, '#'));
-    for (int k = 1; k <= boxes; k++) {
-        lines[1][k] = goalBelow && k == 1 ? ' ' : '.';
-        lines[2][k] = ' ';
-        lines[3][k] = '$';
-        for (int r = 4; r < height - 1; r++) lines[r][k] = ' ';
-    }
-    lines[2][1] = '@';
-    if (goalBelow) lines[5][1] = '.';
-    return rows(lines);
-}
 
 struct SubsetCorralTest : cwtest::BidirFixture {
     std::unique_ptr<cw::RangeLists> ranges = std::make_unique<cw::RangeLists>();

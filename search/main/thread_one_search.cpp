@@ -41,9 +41,12 @@ ThreadOneEnd ThreadOneSearch::run() {
     return {r, r == Outcome::Solved ? SolvedStage::Full : SolvedStage::None};
 }
 
-// Every end of the main search but a solution or a stop means that it ended without a solution.
-Outcome ThreadOneSearch::mainSearch() {
-    switch (main_->mainSearch()) {
+namespace {
+
+// A stage's last step as the thread reports it: every end but a solution or a stop means that the
+// stage ended without a solution.
+Outcome stageOutcome(Step last) {
+    switch (last) {
     case Step::Solved:
         return Outcome::Solved;
     case Step::Stopped:
@@ -51,6 +54,12 @@ Outcome ThreadOneSearch::mainSearch() {
     default:
         return Outcome::Failed;
     }
+}
+
+} // namespace
+
+Outcome ThreadOneSearch::mainSearch() {
+    return stageOutcome(main_->mainSearch());
 }
 
 Outcome ThreadOneSearch::meetContinue() {
@@ -74,14 +83,7 @@ Outcome ThreadOneSearch::meetContinue() {
 Outcome ThreadOneSearch::fullSearch() {
     main_->tablesOverwritten();
     meet.corral().overwritten();
-    switch (full.fullSearch()) {
-    case Step::Solved:
-        return Outcome::Solved;
-    case Step::Stopped:
-        return Outcome::Timeout;
-    default:
-        return Outcome::Failed;
-    }
+    return stageOutcome(full.fullSearch());
 }
 
 } // namespace cw
