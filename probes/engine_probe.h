@@ -94,6 +94,48 @@ class MainSearchProbe {
     MainSearch& m_;
 };
 
+// A bidirectional search of thread one (MeetingSearch or FullSearch): its queues, counts and the
+// steps below its verbs. The meeting and full accessors compile only for their own search.
+template <typename Search> class BidirProbe {
+  public:
+    explicit BidirProbe(Search& s) : s_(s) {}
+
+    auto& forwardQueue() { return s_.forwardQueue; }
+    auto& backwardQueue() { return s_.backwardQueue; }
+    int forwardExpanded() const { return s_.forwardExpanded; }
+    int backwardExpanded() const { return s_.backwardExpanded; }
+    int nodeCount() const { return s_.nodeCount(); }
+    std::uint64_t stageKey(int player) const { return s_.stageKey(player); }
+    Step insert(std::uint64_t key, int movedBox, int player, std::uint8_t side) {
+        return s_.insert(key, movedBox, player, side);
+    }
+
+    // The meeting search.
+    Step meetSearchFeed() { return s_.meetSearchFeed(); }
+    Step meetSearchSteps() { return s_.meetSearchSteps(); }
+    Step meetExpandBackward() { return s_.meetExpandBackward(); }
+    Step meetExpandForward() { return s_.meetExpandForward(); }
+    MeetState& meetState() { return s_.meetState; }
+    int meetStepsPerCall() const { return s_.meetStepsPerCall; }
+    int pathFed() const { return s_.pathFed; }
+
+    // The full search.
+    Step fullSearch() { return s_.fullSearch(); }
+    bool setUp() { return s_.setUp(); }
+    Step fullExpandBackward() { return s_.fullExpandBackward(); }
+    void fullBuildSolution() { s_.fullBuildSolution(); }
+    void scaleTally(const std::array<int, MaxCells>& tally) { s_.scaleTally(tally); }
+    int nodePriority(bool forward) const { return s_.nodePriority(forward); }
+    std::array<int, MaxCells>& boxCellList() { return s_.boxCellList; }
+    int boxCellCount() const { return s_.boxCellCount; }
+    std::array<int, MaxCells>& goalDistanceScore() { return s_.goalDistanceScore; }
+    std::array<int, MaxCells>& tallyScore7() { return s_.tallyScore7; }
+    std::array<int, MaxCells>& tallyScore14() { return s_.tallyScore14; }
+
+  private:
+    Search& s_;
+};
+
 class TwoSolverProbe {
   public:
     explicit TwoSolverProbe(TwoSolver& s) : s_(s) {}

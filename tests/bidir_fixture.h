@@ -10,7 +10,7 @@ namespace cwtest {
 
 struct BidirFixture : MainFixture {
     cw::ThreadOneSearch& one() { return cw::EngineProbe::threadOne(*engine); }
-    cw::MeetingSearch& meet() { return one().meet; }
+    cw::BidirProbe<cw::MeetingSearch> meet() { return cw::BidirProbe<cw::MeetingSearch>(one().meet); }
     cw::StageCopies& stage() { return one().stage; }
     cw::PathRecord& path() { return one().path; }
 
@@ -25,7 +25,7 @@ struct BidirFixture : MainFixture {
     }
     // The nodes queued on one side.
     std::vector<cw::MeetNode*> queued(bool forward) {
-        auto& q = forward ? meet().forwardQueue : meet().backwardQueue;
+        auto& q = forward ? meet().forwardQueue() : meet().backwardQueue();
         std::vector<cw::MeetNode*> nodes;
         for (cw::MeetNode* head : q.head)
             for (cw::MeetNode* n = head; n != nullptr; n = n->next) nodes.push_back(n);

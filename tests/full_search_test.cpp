@@ -14,7 +14,7 @@ namespace {
 using cwtest::rows;
 
 struct FullSearchTest : cwtest::BidirFixture {
-    cw::FullSearch& full() { return one().full; }
+    cw::BidirProbe<cw::FullSearch> full() { return cw::BidirProbe<cw::FullSearch>(one().full); }
 };
 
 // 64 boxes on cells of the top scores: the forward node goes to the last bucket, the backward one
@@ -28,16 +28,16 @@ TEST_F(FullSearchTest, SixtyFourBoxesOnTopScoreCellsLandInTheLastBucket) {
         const int c = at(4 + k / 8, 4 + k % 8);
         stage().stageBoxList[k] = c;
         stage().stageBoard[c] = cw::BoxOn;
-        full().tallyScore14[c] = 14;
-        full().tallyScore7[c] = 7;
-        full().goalDistanceScore[c] = 0;
+        full().tallyScore14()[c] = 14;
+        full().tallyScore7()[c] = 7;
+        full().goalDistanceScore()[c] = 0;
     }
     EXPECT_EQ(full().nodePriority(true), 896);
     EXPECT_EQ(full().nodePriority(false), 448);
     ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideRoot), cw::Step::Continue);
     ASSERT_EQ(full().insert(full().stageKey(at(1, 1)), -1, at(1, 1), cw::SideBackward), cw::Step::Continue);
-    EXPECT_NE(full().forwardQueue.head[896], nullptr);
-    EXPECT_NE(full().backwardQueue.head[448], nullptr);
+    EXPECT_NE(full().forwardQueue().head[896], nullptr);
+    EXPECT_NE(full().backwardQueue().head[448], nullptr);
 }
 
 // All counts equal: every grade is 0 (there is no spread to grade by).
@@ -47,14 +47,14 @@ TEST_F(FullSearchTest, EqualTalliesGradeToZero) {
     std::array<int, cw::MaxCells> tally{};
     tally.fill(5);
     full().scaleTally(tally);
-    for (int k = 0; k < full().boxCellCount; k++) {
-        EXPECT_EQ(full().tallyScore7[full().boxCellList[k]], 0);
-        EXPECT_EQ(full().tallyScore14[full().boxCellList[k]], 0);
+    for (int k = 0; k < full().boxCellCount(); k++) {
+        EXPECT_EQ(full().tallyScore7()[full().boxCellList()[k]], 0);
+        EXPECT_EQ(full().tallyScore14()[full().boxCellList()[k]], 0);
     }
-    tally[full().boxCellList[0]] = 6;
+    tally[full().boxCellList()[0]] = 6;
     full().scaleTally(tally);
-    EXPECT_EQ(full().tallyScore14[full().boxCellList[0]], 14);
-    EXPECT_EQ(full().tallyScore7[full().boxCellList[0]], 7);
+    EXPECT_EQ(full().tallyScore14()[full().boxCellList()[0]], 14);
+    EXPECT_EQ(full().tallyScore7()[full().boxCellList()[0]], 7);
 }
 
 // The path record moves box B onto its goal and then box A 299 pushes along a snake; only its last
@@ -75,7 +75,7 @@ TEST_F(FullSearchTest, RootsComeOnlyFromPlacementEndsAndReplayTheirPathPrefix) {
     path().pathPlacementEnd[path().pathLength - 1] = 1;
     ASSERT_TRUE(full().setUp());
     std::vector<int> prefixes;
-    for (cw::FullNode* head : full().forwardQueue.head)
+    for (cw::FullNode* head : full().forwardQueue().head)
         for (cw::FullNode* n = head; n != nullptr; n = n->next) prefixes.push_back(n->prefix);
     std::sort(prefixes.begin(), prefixes.end());
     EXPECT_EQ(prefixes, (std::vector<int>{0, moves + 1}));
@@ -93,8 +93,8 @@ TEST_F(FullSearchTest, RootsComeOnlyFromPlacementEndsAndReplayTheirPathPrefix) {
 TEST_F(FullSearchTest, MeetingInTheSecondBackwardExpansionEndsTheSearch) {
     prepare(rows({"#######", "#@    #", "# $ $ #", "# . . #", "#######"}));
     ASSERT_EQ(full().fullSearch(), cw::Step::Solved);
-    EXPECT_EQ(full().backwardExpanded, 2);
-    EXPECT_EQ(full().forwardExpanded, 0);
+    EXPECT_EQ(full().backwardExpanded(), 2);
+    EXPECT_EQ(full().forwardExpanded(), 0);
     EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
 }
 
@@ -104,14 +104,14 @@ TEST_F(FullSearchTest, MeetingInTheSecondBackwardExpansionEndsTheSearch) {
 TEST_F(FullSearchTest, EitherQueueRunningEmptyEndsTheSearchAndThreadOne) {
     prepare(rows({"####", "#..#", "#@ #", "#$$#", "#  #", "####"}));
     EXPECT_EQ(full().fullSearch(), cw::Step::Dry);
-    EXPECT_EQ(full().forwardQueue.openCount, 0);
-    EXPECT_GT(full().backwardQueue.openCount, 0);
+    EXPECT_EQ(full().forwardQueue().openCount, 0);
+    EXPECT_GT(full().backwardQueue().openCount, 0);
 
     prepare(rows({"####", "#..#", "#@ #", "#$$#", "#  #", "####"}));
     ASSERT_TRUE(full().setUp());
-    full().backwardQueue.head.fill(nullptr);
+    full().backwardQueue().head.fill(nullptr);
     EXPECT_EQ(full().fullExpandBackward(), cw::Step::Dry);
-    EXPECT_EQ(full().forwardQueue.openCount, 1);
+    EXPECT_EQ(full().forwardQueue().openCount, 1);
 }
 
 // 27 boxes, more than thread two takes: the full search alone solves the level.

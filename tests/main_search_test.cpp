@@ -105,7 +105,8 @@ TEST_F(MainSearchTest, LevelWithoutAFirstGoalIsSolvedThroughTheFallbackTarget) {
     prepare(level);
     // The meeting search would meet first on so small a level: out of the way, as if its table
     // were full.
-    cw::EngineProbe::threadOne(*engine).meet.meetState = cw::MeetState::Full;
+    cw::BidirProbe<cw::MeetingSearch>(cw::EngineProbe::threadOne(*engine).meet).meetState() =
+        cw::MeetState::Full;
     ASSERT_EQ(main().mainSearch(), cw::Step::Solved);
     EXPECT_GE(main().fallbackPlacements(), 1);
     EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");

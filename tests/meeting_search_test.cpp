@@ -39,7 +39,7 @@ TEST_F(MeetingSearchTest, SetsUpForAtMostTwentyBoxes) {
          {std::pair{20, cw::MeetState::Running}, std::pair{21, cw::MeetState::NotSetUp}}) {
         SCOPED_TRACE(boxes);
         setUp(boxRow(boxes, 24, 5));
-        EXPECT_EQ(meet().meetState, state);
+        EXPECT_EQ(meet().meetState(), state);
         EXPECT_EQ(meet().meetSearchSteps(), cw::Step::Continue);
         // Set up: the start and the solved position are stored.
         EXPECT_EQ(meet().nodeCount() >= 2, state == cw::MeetState::Running);
@@ -64,7 +64,7 @@ TEST_F(MeetingSearchTest, StepsPerCallFollowBoxCountAndDensity) {
                 restCells++;
         }
         ASSERT_EQ(static_cast<int>(c.boxes * 1000.0 / restCells + 0.5) >= 300, c.dense) << restCells;
-        EXPECT_EQ(meet().meetStepsPerCall, c.steps);
+        EXPECT_EQ(meet().meetStepsPerCall(), c.steps);
     }
 }
 
@@ -76,11 +76,11 @@ TEST_F(MeetingSearchTest, ForwardSideRunsOnlyInItsStretchesOfTheBackwardCount) {
          {std::pair{12'287, false}, std::pair{12'288, true}, std::pair{16'384, false},
           std::pair{18'431, false}, std::pair{18'432, true}}) {
         SCOPED_TRACE(open);
-        const int forwardOpen = meet().forwardQueue.openCount;
+        const int forwardOpen = meet().forwardQueue().openCount;
         const int stored = meet().nodeCount();
-        meet().backwardQueue.openCount = open;
+        meet().backwardQueue().openCount = open;
         EXPECT_EQ(meet().meetExpandForward(), cw::Step::Continue);
-        EXPECT_EQ(meet().nodeCount() != stored || meet().forwardQueue.openCount != forwardOpen, runs);
+        EXPECT_EQ(meet().nodeCount() != stored || meet().forwardQueue().openCount != forwardOpen, runs);
     }
 }
 
@@ -132,9 +132,9 @@ TEST_F(MeetingSearchTest, TwoForwardEntriesOfOnePositionAreNoMeeting) {
     recordMove(box + width, box, box + width);
     recordMove(box, box + width, box);
     EXPECT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
-    EXPECT_EQ(meet().meetState, cw::MeetState::Running);
+    EXPECT_EQ(meet().meetState(), cw::MeetState::Running);
     EXPECT_EQ(meet().nodeCount(), stored + 1);
-    EXPECT_EQ(meet().pathFed, 3);
+    EXPECT_EQ(meet().pathFed(), 3);
 }
 
 // A solved position that is also the start (a stage may hand one over) is no meeting: the start and
@@ -147,7 +147,7 @@ TEST_F(MeetingSearchTest, SolvedRootAtTheStartIsNoMeeting) {
         pos().searchBoard[pos().goalList[i]] = cw::BoxOn;
     }
     ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
-    EXPECT_EQ(meet().meetState, cw::MeetState::Running);
+    EXPECT_EQ(meet().meetState(), cw::MeetState::Running);
     EXPECT_EQ(queued(true).size(), 1u);
     EXPECT_EQ(queued(false).size(), 1u);
 }
@@ -186,7 +186,7 @@ TEST_F(MeetingSearchTest, MeetingFromAFedPositionReplaysThePathUpToIt) {
             recordMove(from, at(snake[k].first, snake[k].second), from);
         }
         ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Solved);
-        EXPECT_EQ(meet().meetState, cw::MeetState::Solved);
+        EXPECT_EQ(meet().meetState(), cw::MeetState::Solved);
         EXPECT_EQ(engine->trace.pushCount, moves);
         EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
     }
@@ -201,7 +201,7 @@ TEST_F(MeetingSearchTest, FeedingStopsAtTheLastRecordedMove) {
     path().pathOverflow = 1;
     const int stored = meet().nodeCount();
     EXPECT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
-    EXPECT_EQ(meet().pathFed, cw::MaxPath);
+    EXPECT_EQ(meet().pathFed(), cw::MaxPath);
     EXPECT_EQ(meet().nodeCount(), stored + 1); // the box one cell right; back left is the start
 }
 

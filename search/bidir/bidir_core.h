@@ -65,6 +65,13 @@ class BidirCore {
   public:
     using Node = NodeType;
 
+    // Nodes stored since the set-up.
+    int nodeCount() const { return nodeCount_; }
+    const ProbeStats& probeStats() const { return table_.stats; }
+
+  protected:
+    template <typename> friend class BidirProbe; // the window of tests and benches (probes/)
+
     // The position in stageBoxList with `player`, its boxes on stageBoard, and its key: Continue
     // (stored now or already known on this side), Solved (met the other side) or Full.
     Step insert(std::uint64_t key, int movedBox, int player, std::uint8_t side, int prefix = 0);
@@ -73,18 +80,11 @@ class BidirCore {
         return positionKey(boxesKey(st_.stageBoxList.data(), st_.stageBoxCount), player);
     }
 
-    // Nodes stored since the set-up, in the order stored; the node insert met or found last; the
-    // queues. Read by tests.
-    int nodeCount() const { return nodeCount_; }
-    Node& storedNode(int i) { return table_.at(static_cast<std::uint32_t>(i)); }
-    Node* lastFound() const { return found_; }
-    const ProbeStats& probeStats() const { return table_.stats; }
     SideQueue<Node, Buckets> backwardQueue;
     SideQueue<Node, Buckets> forwardQueue;
     int backwardExpanded = 0; // nodes taken out for expansion since the set-up
     int forwardExpanded = 0;
 
-  protected:
     BidirCore(const Level& level, StageCopies& stage, const PathRecord& path, Trace& trace,
               RunControl& control, std::byte* store, const StoreRegion& region)
         : lv_(level), st_(stage), path_(path), trace_(trace), control_(control) {

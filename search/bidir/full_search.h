@@ -42,7 +42,10 @@ class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, Full
     Step fullExpandBackward() { return expand(false); }
     Step fullExpandForward() { return expand(true); }
     void fullBuildSolution() { buildSolution(); }
+    LargeCorral& corral() { return corral_; }
 
+  private:
+    template <typename> friend class BidirProbe;
     // Per cell, 0..7: the summed step distances from the goals, graded; all 0 when they are equal.
     void buildGoalDistanceScore();
     // Grades the tally of one side over boxCellList into tallyScore7 (0..7) and tallyScore14
@@ -56,9 +59,7 @@ class FullSearch : public BidirCore<FullSearch, FullNode, FullIndexEntries, Full
     std::array<int, MaxCells> goalDistanceScore{};
     std::array<int, MaxCells> tallyScore7{};
     std::array<int, MaxCells> tallyScore14{};
-    LargeCorral& corral() { return corral_; }
 
-  private:
     friend class BidirCore<FullSearch, FullNode, FullIndexEntries, FullNodeLimit, FullBuckets>;
     void insertPathRoots();
 

@@ -115,6 +115,23 @@ Step MeetingSearch::meetSearchSteps() {
     return Step::Continue;
 }
 
+Step MeetingSearch::runAlone() {
+    for (;;) {
+        if (control_.stopped()) return Step::Stopped;
+        Step r = meetExpandBackward();
+        if (r == Step::Continue) r = meetExpandBackward();
+        if (r == Step::Continue) r = meetExpandForward();
+        if (r == Step::Continue) continue;
+        if (r == Step::Solved) {
+            meetBuildSolution();
+            meetState = MeetState::Solved;
+        } else if (r != Step::Stopped) {
+            publishNodeCount(); // a side ran dry or the table is full: the full search goes next
+        }
+        return r;
+    }
+}
+
 Step MeetingSearch::meetExpandForward() {
     const int open = backwardQueue.openCount;
     if (open < ForwardStartOpen || (open & ForwardRestBits) == 0) return Step::Continue;

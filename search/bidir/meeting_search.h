@@ -68,9 +68,17 @@ class MeetingSearch
     Step meetExpandForward();
     // Writes the joined solution into the trace.
     void meetBuildSolution() { buildSolution(); }
+    // Stage 1: the search left running by the main search, on alone until it meets (Solved,
+    // solution written), a side runs dry (Dry), its table fills (Full) or the run is stopped.
+    Step runAlone();
 
-    MeetState meetState = MeetState::NotSetUp;
+    MeetState state() const { return meetState; }
     bool solved() const { return meetState == MeetState::Solved; }
+    SmallCorral& corral() { return corral_; }
+
+  private:
+    template <typename> friend class BidirProbe;
+    MeetState meetState = MeetState::NotSetUp;
     int meetStepsPerCall = 1;
     int pathFed = 0;
     int hotCellThreshold = 0;
@@ -78,9 +86,7 @@ class MeetingSearch
     double forwardHotFactor = 0;
     double backwardHotFactor = 0;
     std::array<int, MaxBoxes> meetFeedBoxes{};
-    SmallCorral& corral() { return corral_; }
 
-  private:
     friend class BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets>;
     void setUp();
     Step feed();

@@ -329,7 +329,7 @@ Step MainSearch::tryPlacement(int oldCell, int placedCell) {
             prunePlacementQueue();
         }
     }
-    if (meet_.meetState == MeetState::Running) {
+    if (meet_.state() == MeetState::Running) {
         for (int k = 0; k < 2; k++)
             if (meet_.meetSearchSteps() == Step::Solved) return Step::Solved;
     }

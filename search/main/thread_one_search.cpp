@@ -25,7 +25,7 @@ ThreadOneEnd ThreadOneSearch::run() {
     if (r == Outcome::Timeout) return {r, SolvedStage::None};
 
     control_.threadOneStage.store(1);
-    if (meet.meetState == MeetState::Running) {
+    if (meet.state() == MeetState::Running) {
         control_.stageOneStartMs.store(control_.elapsedMs());
         r = meetContinue();
         if (r == Outcome::Solved) return {r, SolvedStage::Meet};
@@ -63,21 +63,7 @@ Outcome ThreadOneSearch::mainSearch() {
 }
 
 Outcome ThreadOneSearch::meetContinue() {
-    for (;;) {
-        if (control_.stopped()) return Outcome::Timeout;
-        Step r = meet.meetExpandBackward();
-        if (r == Step::Continue) r = meet.meetExpandBackward();
-        if (r == Step::Continue) r = meet.meetExpandForward();
-        if (r == Step::Continue) continue;
-        if (r == Step::Stopped) return Outcome::Timeout;
-        if (r != Step::Solved) {
-            control_.meetNodeCount.store(meet.nodeCount(), std::memory_order_relaxed);
-            return Outcome::Failed; // a side ran dry or the table is full: the full search goes next
-        }
-        meet.meetBuildSolution();
-        meet.meetState = MeetState::Solved;
-        return Outcome::Solved;
-    }
+    return stageOutcome(meet.runAlone());
 }
 
 Outcome ThreadOneSearch::fullSearch() {
