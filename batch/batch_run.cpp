@@ -20,11 +20,9 @@ void BatchRun::cancel() {
 
 BatchSummary BatchRun::run(const BatchOptions& options, const BatchHooks& hooks) {
     const auto clock = options.clock ? options.clock : std::function<LocalStamp()>(localStampNow);
-    RunControl& control = engine_.control;
-    control.timeLimitSec = options.timeLimitSec;
-    control.solvedCount.store(0);
-    control.failedCount.store(0);
-    control.skippedCount.store(0);
+    engine_.setTimeLimit(options.timeLimitSec);
+    engine_.resetBatchCounts();
+    const RunControl& control = engine_.control();
 
     BatchSummary summary;
     summary.start = clock();
@@ -91,7 +89,7 @@ Outcome BatchRun::runOne(const BatchOptions& options, const BatchHooks& hooks) {
             LevelLine line{report.number, report.width,     report.height,    report.boxes,    report.seconds,
                            outcome,       report.moveCount, report.pushCount, report.traceOver};
             std::string text = levelLineText(line);
-            if (outcome == Outcome::Solved && options.wTrace) text += traceLinesText(engine_.trace.text());
+            if (outcome == Outcome::Solved && options.wTrace) text += traceLinesText(engine_.trace().text());
             out->append(text);
         }
     }
@@ -115,23 +113,23 @@ Outcome BatchRun::runLevel(LevelReport& report) {
     const auto ended = std::chrono::steady_clock::now();
     report.outcome = outcome;
     report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
-    if (outcome == Outcome::Cancel) engine_.trace.clearText(); // a cancelled level keeps no solution
+    if (outcome == Outcome::Cancel) engine_.dropSolution(); // a cancelled level keeps no solution
     fillReport(report);
     return outcome;
 }
 
 void BatchRun::fillReport(LevelReport& report) const {
-    const Level& level = engine_.level;
-    const RunControl& control = engine_.control;
+    const Level& level = engine_.level();
+    const RunControl& control = engine_.control();
     const bool wasRun = level.levelStatus == Outcome::Ready;
     report.number = set_.levelNumber();
     report.width = level.boardWidth;
     report.height = level.boardHeight;
     report.boxes = level.levelBoxCount;
     report.seconds = wasRun ? control.runSeconds.load() : 0;
-    report.moveCount = engine_.trace.moveCount;
-    report.pushCount = engine_.trace.pushCount;
-    report.traceOver = engine_.trace.traceOver;
+    report.moveCount = engine_.trace().moveCount;
+    report.pushCount = engine_.trace().pushCount;
+    report.traceOver = engine_.trace().traceOver;
     report.solvedBy = control.solvedBy.load();
     report.solvedStage = control.solvedStage.load();
     report.stageOneMs = wasRun ? control.stageOneStartMs.load() : -1;

@@ -68,25 +68,25 @@ int main(int argc, char** argv) {
     std::uniform_int_distribution<int> delayMs(50, 3000);
     std::vector<double> allCancels, allOvershoots;
     for (const Target& t : targets()) {
-        cw::LevelSet set(engine->level, "");
+        cw::LevelSet set(engine->levelToLoad(), "");
         if (!set.loadFile(levels + "/" + t.file)) continue;
         set.goTo(t.level);
-        if (set.levelNumber() != t.level || engine->level.levelStatus != cw::Outcome::Ready) continue;
+        if (set.levelNumber() != t.level || engine->level().levelStatus != cw::Outcome::Ready) continue;
         std::vector<double> cancels;
         std::vector<int> stages;
         for (int r = 0; r < rounds; ++r) {
-            engine->control.timeLimitSec = 600;
+            engine->setTimeLimit(600);
             Clock::time_point cancelled{};
             std::thread run([&] { engine->solveLevel(); });
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(rng)));
-            stages.push_back(engine->control.threadOneStage.load());
+            stages.push_back(engine->control().threadOneStage.load());
             cancelled = Clock::now();
             engine->cancel();
             run.join();
             cancels.push_back(ms(Clock::now() - cancelled));
         }
         // A run to its time limit: how long after the deadline solveLevel returns.
-        engine->control.timeLimitSec = limit;
+        engine->setTimeLimit(limit);
         const auto start = Clock::now();
         const cw::Outcome outcome = engine->solveLevel();
         const double overshoot = ms(Clock::now() - start) - 1000.0 * limit;

@@ -108,7 +108,7 @@ bool loadLevel(cw::Engine& engine, cw::LevelSet& set, const LevelChoice& choice)
         return false;
     }
     set.goTo(choice.number);
-    return set.levelNumber() == choice.number && engine.level.levelStatus == cw::Outcome::Ready;
+    return set.levelNumber() == choice.number && engine.level().levelStatus == cw::Outcome::Ready;
 }
 
 Sample runTwo(cw::Engine& engine, long budget) {
@@ -119,10 +119,10 @@ Sample runTwo(cw::Engine& engine, long budget) {
     // The solver publishes its count every few thousand nodes; the watcher stops it at the budget.
     std::thread watcher([&] {
         while (!done.load()) {
-            const long count = engine.control.twoNodeCount.load(std::memory_order_relaxed);
+            const long count = engine.control().twoNodeCount.load(std::memory_order_relaxed);
             mark.see(count);
             if (count >= budget) {
-                engine.control.stopRequest.store(cw::StopRequest::Stop);
+                cw::EngineProbe::control(engine).stopRequest.store(cw::StopRequest::Stop);
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -133,7 +133,7 @@ Sample runTwo(cw::Engine& engine, long budget) {
     watcher.join();
     s.seconds = seconds(Clock::now() - mark.start);
     s.nodes = two->twoNodeCount();
-    s.end = s.nodes >= budget ? "budget" : engine.control.pastDeadline() ? "time" : "ended";
+    s.end = s.nodes >= budget ? "budget" : engine.control().pastDeadline() ? "time" : "ended";
     s.markNodes = mark.nodes;
     s.markSeconds = mark.at;
     s.probes = two->probeStats();
@@ -151,7 +151,7 @@ Sample runPlacement(cw::Engine& engine) {
     s.seconds = seconds(Clock::now() - start);
     s.probes = main.placeProbeStats();
     s.nodes = static_cast<long>(s.probes.stored);
-    s.end = engine.control.stopped() ? "time" : "ended";
+    s.end = engine.control().stopped() ? "time" : "ended";
     return s;
 }
 
@@ -161,13 +161,13 @@ Sample runBidir(cw::Engine& engine, Search& search, long budget, const std::func
     Sample s;
     Mark mark;
     cw::Step r = cw::Step::Continue;
-    while (r == cw::Step::Continue && search.nodeCount() < budget && !engine.control.stopped()) {
+    while (r == cw::Step::Continue && search.nodeCount() < budget && !engine.control().stopped()) {
         r = step();
         mark.see(search.nodeCount());
     }
     s.seconds = seconds(Clock::now() - mark.start);
     s.nodes = search.nodeCount();
-    s.end = s.nodes >= budget ? "budget" : engine.control.stopped() ? "time" : "ended";
+    s.end = s.nodes >= budget ? "budget" : engine.control().stopped() ? "time" : "ended";
     s.markNodes = mark.nodes;
     s.markSeconds = mark.at;
     s.probes = search.probeStats();
@@ -228,17 +228,17 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "node_rate_bench: Out of memory.\n");
                 return 4;
             }
-            cw::LevelSet set(engine->level, "");
+            cw::LevelSet set(engine->levelToLoad(), "");
             if (!loadLevel(*engine, set, choice)) {
                 std::fprintf(stderr, "node_rate_bench: %s is not ready to solve\n", choice.name);
                 return 2;
             }
-            const int boxes = engine->level.levelBoxCount;
+            const int boxes = engine->level().levelBoxCount;
             const bool fits = std::strcmp(search, "two") == 0       ? boxes <= cw::TwoMaxBoxes
                               : std::strcmp(search, "meeting") == 0 ? boxes <= cw::MeetMaxBoxes
                                                                     : true;
             if (!fits) continue;
-            engine->control.timeLimitSec = limit;
+            engine->setTimeLimit(limit);
             if (cw::EngineProbe::prepareRun(*engine) != cw::Outcome::Ready) {
                 std::fprintf(stderr, "node_rate_bench: %s: the run does not start\n", choice.name);
                 continue;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     for (const std::string& file : files) {
         const std::string path =
             file.find('/') == std::string::npos ? std::string(CRATEWISE_SHARED_LEVELS) + "/" + file : file;
-        cw::LevelSet set(engine->level, "");
+        cw::LevelSet set(engine->levelToLoad(), "");
         if (!set.loadFile(path)) {
             std::fprintf(stderr, "packing_levels_bench: cannot load %s\n", path.c_str());
             return 2;
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         std::string numbers;
         int packed = 0;
         for (bool more = set.levelNumber() > 0; more; more = set.hasNext(), set.nextLevel()) {
-            if (engine->level.levelStatus != cw::Outcome::Ready) continue;
+            if (engine->level().levelStatus != cw::Outcome::Ready) continue;
             if (cw::EngineProbe::prepareRun(*engine) != cw::Outcome::Ready) continue;
             if (!cw::EngineProbe::packingPathChosen(*engine)) continue;
             numbers += ' ';

@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
         o.height = 7 + static_cast<int>((seed / 6) % 5);
         o.pulls = 20 + static_cast<int>(seed % 60);
         std::string text = cwtest::randomSolvableLevel(static_cast<std::uint64_t>(seed), o);
-        engine->level.levelStatus = cw::parseLevel(engine->level, text.data(), cw::ParseFull);
-        engine->control.timeLimitSec = seconds;
+        engine->levelToLoad().levelStatus = cw::parseLevel(engine->levelToLoad(), text.data(), cw::ParseFull);
+        engine->setTimeLimit(seconds);
         const cw::Outcome outcome = engine->solveLevel();
         if (outcome == cw::Outcome::Solved) {
             ++solved;

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "stage_setup_bench: Out of memory.\n");
         return 4;
     }
-    cw::LevelSet set(engine->level, "");
+    cw::LevelSet set(engine->levelToLoad(), "");
     const std::string path =
         file.find('/') == std::string::npos ? std::string(CRATEWISE_SHARED_LEVELS) + "/" + file : file;
     if (!set.loadFile(path)) {
@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     set.goTo(number);
-    engine->control.timeLimitSec = 600;
-    if (set.levelNumber() != number || engine->level.levelStatus != cw::Outcome::Ready ||
+    engine->setTimeLimit(600);
+    if (set.levelNumber() != number || engine->level().levelStatus != cw::Outcome::Ready ||
         cw::EngineProbe::prepareRun(*engine) != cw::Outcome::Ready) {
         std::fprintf(stderr, "stage_setup_bench: level %d of %s is not ready to solve\n", number,
                      file.c_str());
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     const double touched = timedSetUp(full, ready);
     std::printf("%s %d (%d boxes): set-up %.2f ms on an untouched store; after %ld expansions (%d nodes, "
                 "%.0f MiB resident) %.2f ms, %.0f MiB resident afterwards\n",
-                file.c_str(), number, engine->level.levelBoxCount, fresh, done, nodes, filledMiB, touched,
+                file.c_str(), number, engine->level().levelBoxCount, fresh, done, nodes, filledMiB, touched,
                 residentMiB());
     return 0;
 }

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "thread_one_counts_bench: Out of memory.\n");
         return 4;
     }
-    cw::LevelSet set(engine->level, "");
+    cw::LevelSet set(engine->levelToLoad(), "");
     const std::string path =
         file.find('/') == std::string::npos ? std::string(CRATEWISE_SHARED_LEVELS) + "/" + file : file;
     if (!set.loadFile(path)) {
@@ -38,13 +38,13 @@ int main(int argc, char** argv) {
     }
     const int from = argc == 5 ? std::atoi(argv[3]) : 1;
     const int to = argc == 5 ? std::atoi(argv[4]) : set.levelTotal();
-    engine->solverChoice = cw::SolverChoice::One;
-    engine->control.timeLimitSec = seconds;
+    engine->setSolverChoice(cw::SolverChoice::One);
+    engine->setTimeLimit(seconds);
     cw::MainSearchProbe main(cw::EngineProbe::threadOne(*engine).main());
     long rescans = 0, borrowed = 0, probes = 0, unpruned = 0, levels = 0;
     for (int n = from; n <= to; n++) {
         set.goTo(n);
-        if (set.levelNumber() != n || engine->level.levelStatus != cw::Outcome::Ready) continue;
+        if (set.levelNumber() != n || engine->level().levelStatus != cw::Outcome::Ready) continue;
         const cw::Outcome r = engine->solveLevel();
         levels++;
         if (main.roomlessRescans() + main.probesPastMark() > 0)

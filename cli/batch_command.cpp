@@ -263,7 +263,7 @@ int runBatch(const Args& args) {
     }
     InterruptWatcher interrupt; // until the outputs are open, Ctrl-C ends the program at once
     auto engine = std::make_unique<cw::Engine>();
-    cw::LevelSet set(engine->level, "");
+    cw::LevelSet set(engine->levelToLoad(), "");
     std::string error;
     if (loadSet(set, a.source, error) != LoadOk) {
         std::fprintf(stderr, "cratewise batch: %s\n", error.c_str());
@@ -284,9 +284,9 @@ int runBatch(const Args& args) {
     Outputs out;
     if (const int opened = openOutputs(a, set, out); opened != ExitDone) return opened;
 
-    engine->solverChoice = a.solver;
+    engine->setSolverChoice(a.solver);
     cw::BatchRun batch(*engine, set);
-    Progress progress(engine->control);
+    Progress progress(engine->control());
     cw::BatchOptions options;
     options.first = a.from;
     options.last = a.to;

@@ -53,7 +53,7 @@ bool readArgs(const Args& args, SolveArgs& a) {
 int report(const cw::Engine& engine, cw::Outcome outcome) {
     if (outcome == cw::Outcome::Solved) {
         std::printf("Solved\n");
-        printSolution(engine.trace);
+        printSolution(engine.trace());
         return ExitDone;
     }
     std::printf("%s\n", trimmed(cw::warningText(outcome)).c_str());
@@ -71,7 +71,7 @@ int runSolve(const Args& args) {
     }
     InterruptWatcher interrupt; // until the run is set up, Ctrl-C ends the program at once
     auto engine = std::make_unique<cw::Engine>();
-    cw::LevelSet set(engine->level, "");
+    cw::LevelSet set(engine->levelToLoad(), "");
     std::string error;
     if (loadSet(set, a.source, error) != LoadOk) {
         std::fprintf(stderr, "cratewise solve: %s\n", error.c_str());
@@ -87,14 +87,14 @@ int runSolve(const Args& args) {
         return ExitBadInput;
     }
     int status = ExitNotSolved;
-    if (engine->level.levelStatus != cw::Outcome::Ready) {
-        std::printf("%s\n", cw::stateText(engine->level.levelStatus));
+    if (engine->level().levelStatus != cw::Outcome::Ready) {
+        std::printf("%s\n", cw::stateText(engine->level().levelStatus));
     } else if (!engine->storesReady()) {
         std::fprintf(stderr, "cratewise solve: Out of memory.\n");
         status = ExitCannotRun;
     } else {
-        engine->control.timeLimitSec = a.seconds;
-        engine->solverChoice = a.solver;
+        engine->setTimeLimit(a.seconds);
+        engine->setSolverChoice(a.solver);
         // Held on the engine, so a Ctrl-C that comes just before the run starts still cancels it.
         interrupt.onInterrupt([&engine] { engine->holdCancel(); });
         status = report(*engine, engine->solveLevel());

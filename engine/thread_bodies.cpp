@@ -6,36 +6,36 @@
 namespace cw {
 
 void Engine::threadOneBody() {
-    if (level.levelStartsSolved == 1 || solverChoice == SolverChoice::Two) {
-        control.threadOneResult.store(Outcome::Failed);
+    if (level_.levelStartsSolved == 1 || solverChoice_ == SolverChoice::Two) {
+        control_.threadOneResult.store(Outcome::Failed);
         return;
     }
     threadOne_->resetRun();
     const ThreadOneEnd end = threadOne_->run();
     Outcome r = end.outcome;
     if (r == Outcome::Solved) {
-        control.solvedStage.store(end.stage);
+        control_.solvedStage.store(end.stage);
     } else if (r == Outcome::Timeout) {
         // Only the user's cancel is a cancel; the driver's stop is a timeout or a lost race.
-        r = control.stopRequest.load() == StopRequest::Cancel ? Outcome::Cancel : Outcome::Timeout;
+        r = control_.stopRequest.load() == StopRequest::Cancel ? Outcome::Cancel : Outcome::Timeout;
     }
-    control.threadOneResult.store(r);
+    control_.threadOneResult.store(r);
 }
 
 // Goals forming one packed room that the boxes must enter from outside in the right order get the
 // packing-order solver.
 bool Engine::packingPathChosen() const {
-    return two_.threadTwoBoxCount <= TwoMaxBoxes && level.levelStartsSolved == 0 &&
-           level.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
+    return two_.threadTwoBoxCount <= TwoMaxBoxes && level_.levelStartsSolved == 0 &&
+           level_.goalRoomPacked == 1 && rooms_.goalRoomCount == 1;
 }
 
 void Engine::threadTwoBody() {
-    if (solverChoice == SolverChoice::One) {
-        control.threadTwoResult.store(Outcome::Failed);
+    if (solverChoice_ == SolverChoice::One) {
+        control_.threadTwoResult.store(Outcome::Failed);
         return;
     }
     if (two_.threadTwoBoxCount > TwoMaxBoxes) {
-        control.threadTwoResult.store(Outcome::BoxesOver);
+        control_.threadTwoResult.store(Outcome::BoxesOver);
         return;
     }
     // Each solver clears its store itself, as each of its searches starts.
@@ -44,16 +44,16 @@ void Engine::threadTwoBody() {
         const ThreadTwoCopies start = two_; // the packing solver works on these tables in place
         twoSolver_->packingMode = true;
         r = twoSolver_->packSolve(rooms_);
-        if (r == Outcome::Solved) control.solvedBy.store(SolvedBy::Packing);
+        if (r == Outcome::Solved) control_.solvedBy.store(SolvedBy::Packing);
         // A plan that cannot start or a stage that runs dry proves nothing: the bidirectional
         // solver gets the time that is left.
-        if (r != Outcome::Failed || control.stopped()) return control.threadTwoResult.store(r);
+        if (r != Outcome::Failed || control_.stopped()) return control_.threadTwoResult.store(r);
         two_ = start;
     }
     twoSolver_->packingMode = false;
     r = twoSolver_->twoBidirectionalSolve();
-    if (r == Outcome::Solved) control.solvedBy.store(SolvedBy::Bidirectional);
-    control.threadTwoResult.store(r);
+    if (r == Outcome::Solved) control_.solvedBy.store(SolvedBy::Bidirectional);
+    control_.threadTwoResult.store(r);
 }
 
 } // namespace cw

@@ -22,6 +22,10 @@ class EngineProbe {
     // Thread one's own search position: the run's start until its searches rebuild it.
     static SearchPosition& pos(Engine& e) { return e.threadOne_->position(); }
     static const SearchPosition& start(Engine& e) { return e.startPos_; }
+    // The tables behind the front ends' verbs, writable for tests that set a position or a word.
+    static Level& level(Engine& e) { return e.level_; }
+    static Trace& trace(Engine& e) { return e.trace_; }
+    static RunControl& control(Engine& e) { return e.control_; }
     static ThreadTwoCopies& two(Engine& e) { return e.two_; }
     static GoalRooms& rooms(Engine& e) { return e.rooms_; }
     static NodeStores& stores(Engine& e) { return e.stores_; }
@@ -29,7 +33,7 @@ class EngineProbe {
     static bool packingPathChosen(const Engine& e) { return e.packingPathChosen(); }
     // A thread-two solver of its own on the engine's tables.
     static std::unique_ptr<TwoSolver> twoSolver(Engine& e) {
-        return std::make_unique<TwoSolver>(e.level, e.two_, e.control, e.stores_);
+        return std::make_unique<TwoSolver>(e.level_, e.two_, e.control_, e.stores_);
     }
 };
 

@@ -24,10 +24,10 @@
 
 namespace cw {
 
-// The home slot of `key` in a table of `slots` slots: the top 32 bits of the key scaled to the size,
+// The home slot of `key` in a table of `slotCount` slots: the top 32 bits of the key scaled to the size,
 // so any size works and a table twice the size puts a key at twice the slot.
-inline std::uint32_t homeSlot(std::uint64_t key, std::uint32_t slots) {
-    return static_cast<std::uint32_t>(((key >> 32) * slots) >> 32);
+inline std::uint32_t homeSlot(std::uint64_t key, std::uint32_t slotCount) {
+    return static_cast<std::uint32_t>(((key >> 32) * slotCount) >> 32);
 }
 
 // The cache lines a walk over `count` slots of `size` bytes from `first` reads.
@@ -46,11 +46,11 @@ template <typename Record> class SlotTable {
         bool known;     // whether `record` holds the position
     };
 
-    // `slots` records at `base`; `touchedCapacity` filled slots are remembered for clearing.
-    void attach(Record* base, std::uint32_t slots, std::uint32_t touchedCapacity) {
+    // `slotCount` records at `base`; `touchedCapacity` filled slots are remembered for clearing.
+    void attach(Record* base, std::uint32_t slotCount, std::uint32_t touchedCapacity) {
         slots_ = base;
-        size_ = slots;
-        const std::size_t bytes = std::size_t{slots} * sizeof(Record);
+        size_ = slotCount;
+        const std::size_t bytes = std::size_t{slotCount} * sizeof(Record);
         if (base != nullptr && bytes <= 8 * SmallPagesBytes) adviseSmallPages(base, bytes);
         // The bytes read as zero (a fresh store): nothing to clear yet.
         touched_.clear();

@@ -13,11 +13,11 @@ struct ProbeStats {
     std::uint32_t largest = 0; // slots looked at by the longest
     std::uint64_t stored = 0;  // positions stored new
 
-    void count(std::uint32_t slots, std::uint32_t cacheLines) {
+    void count(std::uint32_t slotCount, std::uint32_t cacheLines) {
         finds++;
-        probes += slots;
+        probes += slotCount;
         lines += cacheLines;
-        largest = std::max(largest, slots);
+        largest = std::max(largest, slotCount);
     }
     void reset() { *this = ProbeStats{}; }
     double meanProbes() const { return finds == 0 ? 0.0 : static_cast<double>(probes) / finds; }

@@ -70,8 +70,8 @@ int Trace::appendBoxMove(const Level& lv, int to, int playerAfter, int from) {
     board[from] = BoxOn;
     distanceFill(lv, board, distNow_.data(), tracePlayer);
 
-    const int slots = lv.cellCount * 4;
-    std::fill(statePushes_.begin(), statePushes_.begin() + slots, 0);
+    const int slotCount = lv.cellCount * 4;
+    std::fill(statePushes_.begin(), statePushes_.begin() + slotCount, 0);
     states_.clear();
     int best = -1;
 

@@ -11,6 +11,7 @@
 #include "batch/batch_run.h"
 #include "engine/engine.h"
 #include "level/level_set.h"
+#include "probes/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -59,7 +60,7 @@ class BatchTest : public testing::Test {
     void SetUp() override {
         resultPath_ = dir_.path() / "result.txt";
         engine_ = std::make_unique<cw::Engine>();
-        set_ = std::make_unique<cw::LevelSet>(engine_->level, dir_.file("paste.txt"));
+        set_ = std::make_unique<cw::LevelSet>(engine_->levelToLoad(), dir_.file("paste.txt"));
     }
 
     void load(const std::vector<std::string>& levels) {
@@ -106,10 +107,10 @@ TEST_F(BatchTest, LevelsNotRunShowZeroSecondsAndCountAsFailedOrSkipped) {
     load({sizeOverLevel(), irregularLevel, solvedLevel});
     ASSERT_TRUE(file_.open(resultPath_.string()));
     // Leftovers of an earlier run must not leak into the lines or the counters.
-    engine_->control.runSeconds.store(42);
-    engine_->control.solvedCount.store(5);
-    engine_->control.failedCount.store(5);
-    engine_->control.skippedCount.store(5);
+    cw::EngineProbe::control(*engine_).runSeconds.store(42);
+    cw::EngineProbe::control(*engine_).solvedCount.store(5);
+    cw::EngineProbe::control(*engine_).failedCount.store(5);
+    cw::EngineProbe::control(*engine_).skippedCount.store(5);
     std::vector<cw::LevelReport> reports;
     cw::BatchHooks hooks;
     hooks.levelDone = [&](const cw::LevelReport& r) { reports.push_back(r); };

@@ -45,20 +45,20 @@ struct CorralVerdicts : cwtest::BidirFixture {
         std::array<int, cw::MaxBoxes> boxes = pos().boxList;
         int count = pos().boxCount;
         std::fill(penTable.begin(), penTable.end(), std::byte{0});
-        cw::PenCorral pen(engine->level, engine->control, true);
+        cw::PenCorral pen(engine->level(), engine->control(), true);
         pen.attach(penTable.data(), 0);
         pen.setCaller(board.data(), boxes.data(), &count, pos().pushMask.data());
         pen.clearTable();
         cw::Board reach{};
-        const int a = cw::reachFill(engine->level, board.data(), reach.data(), player);
+        const int a = cw::reachFill(engine->level(), board.data(), reach.data(), player);
         return pen.penTest(cell, a, reach.data());
     }
 
     template <typename Corral> int subsetVerdict(int cell, int player) {
-        stage().copyFrom(engine->level, pos());
+        stage().copyFrom(engine->level(), pos());
         stage().stageBoxCount = pos().boxCount;
         stage().stageBoxList = pos().boxList;
-        Corral corral(engine->level, engine->control, stage(), *ranges);
+        Corral corral(engine->level(), engine->control(), stage(), *ranges);
         corral.attach(cw::EngineProbe::stores(*engine).nodeStoreOne(), std::is_same_v<Corral, cw::SmallCorral>
                                                                            ? cw::SmallSubset::Region.offset
                                                                            : cw::LargeSubset::Region.offset);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/engine.h"
+#include "probes/engine_probe.h"
 #include "tests/test_levels.h"
 
 namespace {
@@ -54,12 +55,12 @@ struct DriverTest : ::testing::Test {
     std::unique_ptr<cw::Engine> engine = std::make_unique<cw::Engine>();
 
     cw::Outcome solve(const std::string& text, int seconds = 30) {
-        cwtest::load(engine->level, text);
-        engine->control.timeLimitSec = seconds;
+        cwtest::load(engine->levelToLoad(), text);
+        engine->setTimeLimit(seconds);
         return engine->solveLevel();
     }
     int counted() const {
-        return engine->control.solvedCount + engine->control.failedCount + engine->control.skippedCount;
+        return engine->control().solvedCount + engine->control().failedCount + engine->control().skippedCount;
     }
 };
 
@@ -76,31 +77,31 @@ TEST_F(DriverTest, LevelsThatAreNotReadyAreNotRunButCounted) {
         {rows({"######", "#$ @.#", "#    #", "######"}), cw::Outcome::Impossible, 0, 1},
     };
     for (const Case& c : cases) {
-        engine->control.failedCount = 0;
-        engine->control.skippedCount = 0;
+        cw::EngineProbe::control(*engine).failedCount = 0;
+        cw::EngineProbe::control(*engine).skippedCount = 0;
         EXPECT_EQ(solve(c.text), c.outcome) << c.text;
-        EXPECT_EQ(engine->control.threadOneResult.load(), cw::Outcome::NoLevel) << "no thread may start";
-        EXPECT_EQ(engine->control.failedCount.load(), c.failed);
-        EXPECT_EQ(engine->control.skippedCount.load(), c.skipped);
-        EXPECT_EQ(engine->control.runResult.load(), c.outcome);
+        EXPECT_EQ(engine->control().threadOneResult.load(), cw::Outcome::NoLevel) << "no thread may start";
+        EXPECT_EQ(engine->control().failedCount.load(), c.failed);
+        EXPECT_EQ(engine->control().skippedCount.load(), c.skipped);
+        EXPECT_EQ(engine->control().runResult.load(), c.outcome);
     }
 }
 
 TEST_F(DriverTest, LevelSolvedAtTheStartEndsSolvedWithAnEmptyString) {
     EXPECT_EQ(solve(rows({"######", "#@ * #", "#  * #", "######"})), cw::Outcome::Solved);
-    EXPECT_EQ(engine->trace.text(), "");
-    EXPECT_EQ(engine->trace.moveCount, 0);
-    EXPECT_EQ(engine->control.solvedCount.load(), 1);
+    EXPECT_EQ(engine->trace().text(), "");
+    EXPECT_EQ(engine->trace().moveCount, 0);
+    EXPECT_EQ(engine->control().solvedCount.load(), 1);
 }
 
 TEST_F(DriverTest, TwentySevenBoxesAreDeclinedByThreadTwoAndSolvedByThreadOne) {
     const std::string level = boxRow(27);
     const cw::Outcome outcome = solve(level, 300);
-    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::BoxesOver);
+    EXPECT_EQ(engine->control().threadTwoResult.load(), cw::Outcome::BoxesOver);
     EXPECT_EQ(outcome, cw::Outcome::Solved);
-    EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::ThreadOne);
-    EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
-    EXPECT_EQ(engine->control.solvedCount.load(), 1);
+    EXPECT_EQ(engine->control().solvedBy.load(), cw::SolvedBy::ThreadOne);
+    EXPECT_EQ(cwtest::replayFault(level, engine->trace().text()), "");
+    EXPECT_EQ(engine->control().solvedCount.load(), 1);
 }
 
 // The limit is measured in milliseconds from the run's start, not in whole clock seconds.
@@ -110,13 +111,13 @@ TEST_F(DriverTest, OneSecondLimitEndsWithTimeoutAfterOneSecond) {
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(900));
     EXPECT_LE(took, std::chrono::milliseconds(1300));
-    EXPECT_EQ(engine->control.stopRequest.load(), cw::StopRequest::None);
-    EXPECT_EQ(engine->control.failedCount.load(), 1);
+    EXPECT_EQ(engine->control().stopRequest.load(), cw::StopRequest::None);
+    EXPECT_EQ(engine->control().failedCount.load(), 1);
 }
 
 TEST_F(DriverTest, CancelEndsWithCancelAndCountsNothing) {
-    cwtest::load(engine->level, slowLevel);
-    engine->control.timeLimitSec = 60;
+    cwtest::load(engine->levelToLoad(), slowLevel);
+    engine->setTimeLimit(60);
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         engine->cancel();
@@ -126,25 +127,25 @@ TEST_F(DriverTest, CancelEndsWithCancelAndCountsNothing) {
     canceller.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(counted(), 0);
-    EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::Timeout);
+    EXPECT_EQ(engine->control().threadTwoResult.load(), cw::Outcome::Timeout);
 }
 
 TEST_F(DriverTest, SolvedRunIsReplayCheckedAndARepeatRunGivesTheSameString) {
     const std::string text = rows({"#######", "#     #", "# $@$ #", "#.   .#", "#######"});
     // One thread at a time: with both, either may win the race and the strings may differ.
     for (cw::SolverChoice choice : {cw::SolverChoice::One, cw::SolverChoice::Two}) {
-        engine->solverChoice = choice;
-        const int before = engine->control.solvedCount.load();
+        engine->setSolverChoice(choice);
+        const int before = engine->control().solvedCount.load();
         ASSERT_EQ(solve(text), cw::Outcome::Solved);
-        EXPECT_EQ(engine->control.solvedBy.load(),
+        EXPECT_EQ(engine->control().solvedBy.load(),
                   choice == cw::SolverChoice::One ? cw::SolvedBy::ThreadOne : cw::SolvedBy::Bidirectional);
-        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
-        const std::string first(engine->trace.text());
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
+        const std::string first(engine->trace().text());
         // The driver's dead-end filling leaves nothing to fill again, so a second run sees the same
         // board, and what a run left in the node stores does not steer the next one.
         ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-        EXPECT_EQ(engine->trace.text(), first);
-        EXPECT_EQ(engine->control.solvedCount.load(), before + 2);
+        EXPECT_EQ(engine->trace().text(), first);
+        EXPECT_EQ(engine->control().solvedCount.load(), before + 2);
     }
 }
 

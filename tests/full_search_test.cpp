@@ -21,7 +21,7 @@ struct FullSearchTest : cwtest::BidirFixture {
 // to the sum of its graded tally and distance.
 TEST_F(FullSearchTest, SixtyFourBoxesOnTopScoreCellsLandInTheLastBucket) {
     prepare(cwtest::openRoom(22, 2, 2, 3, 3));
-    stage().copyFrom(engine->level, pos());
+    stage().copyFrom(engine->level(), pos());
     stage().stageBoard[at(2, 2)] = cw::Free;
     stage().stageBoxCount = cw::MaxBoxes;
     for (int k = 0; k < cw::MaxBoxes; k++) {
@@ -82,8 +82,8 @@ TEST_F(FullSearchTest, RootsComeOnlyFromPlacementEndsAndReplayTheirPathPrefix) {
 
     ASSERT_EQ(full().fullExpandBackward(), cw::Step::Solved);
     full().fullBuildSolution();
-    EXPECT_EQ(engine->trace.pushCount, moves + 2);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+    EXPECT_EQ(engine->trace().pushCount, moves + 2);
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
 }
 
 // Each box stands one push above its goal. The first backward expansion pulls single boxes off
@@ -95,7 +95,7 @@ TEST_F(FullSearchTest, MeetingInTheSecondBackwardExpansionEndsTheSearch) {
     ASSERT_EQ(full().fullSearch(), cw::Step::Solved);
     EXPECT_EQ(full().backwardExpanded(), 2);
     EXPECT_EQ(full().forwardExpanded(), 0);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
 }
 
 // Both boxes of the doorway can only be pushed into the row below, where they never move again:
@@ -127,7 +127,7 @@ TEST_F(FullSearchTest, SolvesALevelOfMoreThanTwentySixBoxes) {
     prepare(rows(lines));
     ASSERT_EQ(pos().boxCount, 27);
     ASSERT_EQ(full().fullSearch(), cw::Step::Solved);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
 }
 
 } // namespace

@@ -22,13 +22,13 @@ struct RunResult {
 };
 
 RunResult solve(cw::Engine& engine, const std::string& text) {
-    if (cwtest::load(engine.level, text) != cw::Outcome::Ready)
+    if (cwtest::load(engine.levelToLoad(), text) != cw::Outcome::Ready)
         return {cw::Outcome::NoLevel, cw::SolvedBy::None, 0, "not ready"};
-    engine.control.timeLimitSec = 20;
+    engine.setTimeLimit(20);
     const cw::Outcome outcome = engine.solveLevel();
     const std::string fault =
-        outcome == cw::Outcome::Solved ? cwtest::replayFault(text, engine.trace.text()) : std::string();
-    return {outcome, engine.control.solvedBy.load(), engine.control.twoNodeCount.load(), fault};
+        outcome == cw::Outcome::Solved ? cwtest::replayFault(text, engine.trace().text()) : std::string();
+    return {outcome, engine.control().solvedBy.load(), engine.control().twoNodeCount.load(), fault};
 }
 
 // The player at the bottom of a corridor three cells deep: the analysis walls the corridor in and
@@ -105,12 +105,12 @@ TEST(StartArea, EveryDeadEndAndCorridorStartInEverySymmetryIsSolved) {
 TEST(StartArea, TunnelMouthOnAGoalHasNoExit) {
     auto engine = std::make_unique<cw::Engine>();
     auto mouthExit = [&](const std::string& text, int row, int column) {
-        EXPECT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
+        EXPECT_EQ(cwtest::load(engine->levelToLoad(), text), cw::Outcome::Ready);
         EXPECT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         auto solver = cw::EngineProbe::twoSolver(*engine);
         cw::TwoSolverProbe two(*solver);
         two.markTunnels();
-        return two.tunnelExit(cwtest::cell(engine->level, row, column));
+        return two.tunnelExit(cwtest::cell(engine->level(), row, column));
     };
     const int onFloor = mouthExit(
         cwtest::rows({"###########", "#  ####   #", "#@$     . #", "#   ###   #", "###########"}), 2, 3);

@@ -59,14 +59,14 @@ class LiveWhileSearching : public ::testing::TestWithParam<cw::SolverChoice> {};
 
 TEST_P(LiveWhileSearching, TheSearchingThreadPublishesWholePositions) {
     cw::Engine engine;
-    engine.solverChoice = GetParam();
+    engine.setSolverChoice(GetParam());
     ASSERT_TRUE(engine.storesReady());
-    cw::LevelSet set(engine.level, std::string());
+    cw::LevelSet set(engine.levelToLoad(), std::string());
     ASSERT_TRUE(set.loadPasted(cwtest::slowLevel()));
-    ASSERT_EQ(engine.level.levelStatus, cw::Outcome::Ready);
-    engine.control.timeLimitSec = 60;
+    ASSERT_EQ(engine.level().levelStatus, cw::Outcome::Ready);
+    engine.setTimeLimit(60);
     // The run's own tables are the solver's while it runs; the checks read a copy taken before.
-    const auto before = std::make_unique<cw::Level>(engine.level);
+    const auto before = std::make_unique<cw::Level>(engine.level());
     std::atomic<bool> done{false};
     cw::Outcome outcome = cw::Outcome::NoLevel;
     std::thread worker([&] {
@@ -76,9 +76,9 @@ TEST_P(LiveWhileSearching, TheSearchingThreadPublishesWholePositions) {
     std::set<std::vector<int>> seen;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(50);
     while (!done.load() && seen.size() < 4 && std::chrono::steady_clock::now() < until) {
-        engine.control.requestLive();
+        engine.requestLive();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        const cw::LiveSnapshot s = engine.control.newestLive();
+        const cw::LiveSnapshot s = engine.control().newestLive();
         if (s.serial == 0) continue;
         EXPECT_EQ(s.boxCount, 16);
         std::vector<int> key(s.boxes.begin(), s.boxes.begin() + s.boxCount);
@@ -97,7 +97,7 @@ TEST_P(LiveWhileSearching, TheSearchingThreadPublishesWholePositions) {
     EXPECT_GE(seen.size(), 4u);
     EXPECT_EQ(outcome, cw::Outcome::Cancel);
     engine.clearRun();
-    EXPECT_EQ(engine.control.newestLive().serial, 0u);
+    EXPECT_EQ(engine.control().newestLive().serial, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, LiveWhileSearching,

@@ -20,14 +20,14 @@ struct MainFixture : ::testing::Test {
     // Loads the level and prepares the run; each search's tables are emptied as it starts.
     void prepare(const std::string& level) {
         text = level;
-        ASSERT_EQ(load(engine->level, level), cw::Outcome::Ready);
-        engine->control.timeLimitSec = 60;
+        ASSERT_EQ(load(engine->levelToLoad(), level), cw::Outcome::Ready);
+        engine->setTimeLimit(60);
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         cw::EngineProbe::threadOne(*engine).resetRun();
     }
     cw::MainSearchProbe main() { return cw::MainSearchProbe(cw::EngineProbe::threadOne(*engine).main()); }
     cw::SearchPosition& pos() { return cw::EngineProbe::pos(*engine); }
-    int at(int row, int column) const { return cell(engine->level, row, column); }
+    int at(int row, int column) const { return cell(engine->level(), row, column); }
 };
 
 } // namespace cwtest

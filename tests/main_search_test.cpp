@@ -15,7 +15,7 @@ struct MainSearchTest : cwtest::MainFixture {};
 TEST_F(MainSearchTest, LevelWhoseBoxesAllStandOnGoalsIsSolvedWithoutSearch) {
     prepare(rows({"#######", "#@ $ .#", "#######"}));
     // The position a stage may be handed: the box already on its goal, the level not solved at start.
-    cw::Level& level = engine->level;
+    cw::Level& level = cw::EngineProbe::level(*engine);
     level.baseBoard[at(1, 3)] = cw::Free;
     level.baseBoard[at(1, 5)] = cw::BoxOn;
     ASSERT_EQ(level.levelStartsSolved, 0);
@@ -26,7 +26,7 @@ TEST_F(MainSearchTest, LevelWhoseBoxesAllStandOnGoalsIsSolvedWithoutSearch) {
     EXPECT_EQ(main().orderNodeCount(), 0);
     EXPECT_EQ(main().placementsTried(), 0);
     EXPECT_EQ(main().path().pathLength, 0);
-    EXPECT_EQ(engine->trace.text(), "");
+    EXPECT_EQ(engine->trace().text(), "");
 }
 
 // Three goals: a corner goal whose frozen box would keep the goal below it from ever being emptied
@@ -86,15 +86,15 @@ TEST_F(MainSearchTest, ThreadOneAloneSolvesAndTheMovesReplay) {
     std::vector<std::string> levels = {
         twentyEightBoxes, rows({"#######", "#  #  #", "# #   #", "# $  @#", "# ..$ #", "#######"})};
     for (int n = 1; n <= cw::SampleLevelCount; n++) levels.push_back(sampleLevel(n));
-    engine->solverChoice = cw::SolverChoice::One;
+    engine->setSolverChoice(cw::SolverChoice::One);
     for (const std::string& level : levels) {
         SCOPED_TRACE(level);
-        ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
-        engine->control.timeLimitSec = 60;
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), level), cw::Outcome::Ready);
+        engine->setTimeLimit(60);
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-        EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::ThreadOne);
-        EXPECT_EQ(engine->control.threadTwoResult.load(), cw::Outcome::Failed); // it never searched
-        EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
+        EXPECT_EQ(engine->control().solvedBy.load(), cw::SolvedBy::ThreadOne);
+        EXPECT_EQ(engine->control().threadTwoResult.load(), cw::Outcome::Failed); // it never searched
+        EXPECT_EQ(cwtest::replayFault(level, engine->trace().text()), "");
     }
 }
 
@@ -109,7 +109,7 @@ TEST_F(MainSearchTest, LevelWithoutAFirstGoalIsSolvedThroughTheFallbackTarget) {
         cw::MeetState::Full;
     ASSERT_EQ(main().mainSearch(), cw::Step::Solved);
     EXPECT_GE(main().fallbackPlacements(), 1);
-    EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
+    EXPECT_EQ(cwtest::replayFault(level, engine->trace().text()), "");
 }
 
 } // namespace

@@ -58,9 +58,9 @@ TEST_F(MeetingSearchTest, StepsPerCallFollowBoxCountAndDensity) {
         SCOPED_TRACE(c.boxes);
         setUp(boxRow(c.boxes, c.width, c.height));
         int restCells = 0;
-        for (int cell = 0; cell < engine->level.cellCount; cell++) {
+        for (int cell = 0; cell < engine->level().cellCount; cell++) {
             const int code = pos().corridorCode[cell];
-            if (pos().pushMask[cell] != 0 && (code == 0 || (code != 2 && engine->level.goalMap[cell] == 0)))
+            if (pos().pushMask[cell] != 0 && (code == 0 || (code != 2 && engine->level().goalMap[cell] == 0)))
                 restCells++;
         }
         ASSERT_EQ(static_cast<int>(c.boxes * 1000.0 / restCells + 0.5) >= 300, c.dense) << restCells;
@@ -100,10 +100,10 @@ TEST_F(MeetingSearchTest, PublishesTheWholePositionItExpands) {
     setUp(rows({"############", "######     #", "###. .     #", "###...     #", "#### #######",
                 "#   $  $   #", "###  $$  $ #", "#  *    @  #", "############"}));
     const int fixed = at(7, 3);
-    ASSERT_EQ(engine->level.movableBoxCount, 6);
+    ASSERT_EQ(engine->level().movableBoxCount, 6);
     ASSERT_EQ(pos().searchBoard[fixed], cw::Blocked) << "the analysis fixes the box";
     ASSERT_EQ(pos().boxCount, 5);
-    auto& live = engine->control.threadOneLive;
+    auto& live = cw::EngineProbe::control(*engine).threadOneLive;
     std::vector<std::vector<int>> shown;
     for (int k = 0; k < 4; k++) { // the roots of both free regions, then pulled positions
         live.request();
@@ -112,7 +112,7 @@ TEST_F(MeetingSearchTest, PublishesTheWholePositionItExpands) {
         ASSERT_NE(s.serial, 0u);
         std::vector<int> boxes(s.boxes.begin(), s.boxes.begin() + s.boxCount);
         std::sort(boxes.begin(), boxes.end());
-        for (int c : boxes) EXPECT_NE(engine->level.baseBoard[c], cw::Blocked) << c;
+        for (int c : boxes) EXPECT_NE(engine->level().baseBoard[c], cw::Blocked) << c;
         EXPECT_EQ(std::count(boxes.begin(), boxes.end(), fixed), 1);
         shown.push_back(boxes);
     }
@@ -127,7 +127,7 @@ TEST_F(MeetingSearchTest, TwoForwardEntriesOfOnePositionAreNoMeeting) {
     setUp(boxRow(2, 8, 5));
     const int stored = meet().nodeCount();
     const int box = pos().boxList[0];
-    const int width = engine->level.boardWidth;
+    const int width = engine->level().boardWidth;
     recordMove(box, box + width, box);
     recordMove(box + width, box, box + width);
     recordMove(box, box + width, box);
@@ -143,7 +143,7 @@ TEST_F(MeetingSearchTest, SolvedRootAtTheStartIsNoMeeting) {
     prepare(boxRow(2, 8, 5));
     pos().boxList = pos().goalList;
     for (int i = 0; i < pos().boxCount; i++) {
-        pos().searchBoard[pos().goalList[i] - engine->level.boardWidth] = cw::Free;
+        pos().searchBoard[pos().goalList[i] - engine->level().boardWidth] = cw::Free;
         pos().searchBoard[pos().goalList[i]] = cw::BoxOn;
     }
     ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Continue);
@@ -157,13 +157,13 @@ TEST_F(MeetingSearchTest, SolvedRootAtTheStartIsNoMeeting) {
 TEST_F(MeetingSearchTest, BoxesPassCorridorCellsButNeverRestOnThem) {
     setUp(rows({"##########", "#   ##   #", "#@$      #", "#   ##  .#", "##########"}));
     std::vector<int> passOnly;
-    for (int c = 0; c < engine->level.cellCount; c++)
+    for (int c = 0; c < engine->level().cellCount; c++)
         if (pos().corridorCode[c] == 2) passOnly.push_back(c);
     ASSERT_FALSE(passOnly.empty());
     cw::Step r = cw::Step::Continue;
     for (int k = 0; k < 200 && r == cw::Step::Continue; k++) r = meet().meetSearchSteps();
     ASSERT_EQ(r, cw::Step::Solved);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
     for (bool forward : {false, true})
         for (cw::MeetNode* n : queued(forward))
             for (cw::MeetNode* x = n; x != nullptr; x = x->parent)
@@ -179,16 +179,16 @@ TEST_F(MeetingSearchTest, MeetingFromAFedPositionReplaysThePathUpToIt) {
         SCOPED_TRACE(moves);
         const auto snake = cwtest::snakeCells(inner, moves);
         setUp(cwtest::openRoom(inner, 2, 2, snake.back().first, snake.back().second));
-        engine->trace.appendLetter('u');
-        engine->trace.traceBoard[at(1, 2)] = cw::BoxOn;
+        cw::EngineProbe::trace(*engine).appendLetter('u');
+        cw::EngineProbe::trace(*engine).traceBoard[at(1, 2)] = cw::BoxOn;
         for (int k = 1; k <= moves; k++) {
             const int from = at(snake[k - 1].first, snake[k - 1].second);
             recordMove(from, at(snake[k].first, snake[k].second), from);
         }
         ASSERT_EQ(meet().meetSearchFeed(), cw::Step::Solved);
         EXPECT_EQ(meet().meetState(), cw::MeetState::Solved);
-        EXPECT_EQ(engine->trace.pushCount, moves);
-        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+        EXPECT_EQ(engine->trace().pushCount, moves);
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
     }
 }
 
@@ -223,17 +223,17 @@ TEST_F(MeetingSearchTest, ThreadOneSolvesLevelsThroughTheMeetingSearch) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);
-        ASSERT_EQ(cwtest::load(engine->level, c.level), cw::Outcome::Ready);
-        engine->solverChoice = cw::SolverChoice::One;
-        engine->control.timeLimitSec = 60;
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), c.level), cw::Outcome::Ready);
+        engine->setSolverChoice(cw::SolverChoice::One);
+        engine->setTimeLimit(60);
         ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-        EXPECT_EQ(engine->control.solvedStage.load(), c.stage);
-        EXPECT_EQ(cwtest::replayFault(c.level, engine->trace.text()), "");
+        EXPECT_EQ(engine->control().solvedStage.load(), c.stage);
+        EXPECT_EQ(cwtest::replayFault(c.level, engine->trace().text()), "");
         // The statistics' stage times: stage 1 began only where it solved, stage 2 never.
-        const std::int64_t stageOne = engine->control.stageOneStartMs.load();
+        const std::int64_t stageOne = engine->control().stageOneStartMs.load();
         EXPECT_EQ(stageOne >= 0, c.stage == cw::SolvedStage::Meet);
-        EXPECT_LE(stageOne, engine->control.runSeconds.load() * 1000 + 999);
-        EXPECT_EQ(engine->control.stageTwoStartMs.load(), -1);
+        EXPECT_LE(stageOne, engine->control().runSeconds.load() * 1000 + 999);
+        EXPECT_EQ(engine->control().stageTwoStartMs.load(), -1);
     }
 }
 

@@ -109,7 +109,8 @@ TEST_F(OrderTest, FirstPassMarksCellsOnlyWhenAStepPrecedesTheFirstUnmarkedOne) {
         ASSERT_EQ(main().targetsFromPlan(&plan.back()), cw::Step::Solved);
         ASSERT_EQ(main().targetMode(), 0);
         bool marked = false;
-        for (int x = 0; x < engine->level.cellCount; x++) marked = marked || main().passTwoBlocked()[x] != 0;
+        for (int x = 0; x < engine->level().cellCount; x++)
+            marked = marked || main().passTwoBlocked()[x] != 0;
         EXPECT_EQ(marked, c.marks);
     }
 }

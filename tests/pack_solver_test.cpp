@@ -70,20 +70,20 @@ struct PackFixture : ::testing::Test {
     std::unique_ptr<cw::TwoSolverProbe> two;
 
     void prepare(const std::string& level) {
-        ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), level), cw::Outcome::Ready);
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         solver = cw::EngineProbe::twoSolver(*engine);
         solver->packingMode = true;
         two = std::make_unique<cw::TwoSolverProbe>(*solver);
     }
-    int at(int row, int column) const { return cwtest::cell(engine->level, row, column); }
+    int at(int row, int column) const { return cwtest::cell(engine->level(), row, column); }
     cw::ThreadTwoCopies& copies() { return cw::EngineProbe::two(*engine); }
     cw::Board& board() { return copies().threadTwoBoard; }
     cw::PackTables& pack() { return two->pack(); }
     int boxCount() { return copies().threadTwoBoxCount; }
     // The walls of thread two's board as the packing solver keeps them, with these boxes on it.
     void placeBoxes(std::initializer_list<int> cells) {
-        for (int c = 0; c < engine->level.cellCount; c++) {
+        for (int c = 0; c < engine->level().cellCount; c++) {
             pack().walls[c] = board()[c] == cw::Blocked ? cw::Blocked : cw::Free;
             board()[c] = pack().walls[c];
         }
@@ -96,7 +96,7 @@ struct PackFixture : ::testing::Test {
     }
     int boxesOnBoard() {
         int count = 0;
-        for (int c = 0; c < engine->level.cellCount; c++) count += board()[c] == cw::BoxOn ? 1 : 0;
+        for (int c = 0; c < engine->level().cellCount; c++) count += board()[c] == cw::BoxOn ? 1 : 0;
         return count;
     }
     static cw::PlanEntry entry(std::initializer_list<int> cells, int player, int boxesLeft) {
@@ -127,15 +127,15 @@ class ThreadTwoChoice : public ::testing::TestWithParam<RunCase> {};
 TEST_P(ThreadTwoChoice, SolvesWithTheSolverTheGoalRoomsCallFor) {
     const RunCase& c = GetParam();
     auto engine = std::make_unique<cw::Engine>();
-    engine->solverChoice = cw::SolverChoice::Two;
+    engine->setSolverChoice(cw::SolverChoice::Two);
     const std::string level = text(c.level);
-    ASSERT_EQ(cwtest::load(engine->level, level), cw::Outcome::Ready);
-    engine->control.timeLimitSec = 30;
+    ASSERT_EQ(cwtest::load(engine->levelToLoad(), level), cw::Outcome::Ready);
+    engine->setTimeLimit(30);
     ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-    EXPECT_EQ(engine->control.solvedBy.load(), c.solvedBy);
-    EXPECT_EQ(cwtest::replayFault(level, engine->trace.text()), "");
+    EXPECT_EQ(engine->control().solvedBy.load(), c.solvedBy);
+    EXPECT_EQ(cwtest::replayFault(level, engine->trace().text()), "");
     // A small level stays small: the stages store a few nodes each.
-    EXPECT_LT(engine->control.twoNodeCount.load(), 1000);
+    EXPECT_LT(engine->control().twoNodeCount.load(), 1000);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -153,9 +153,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PackFixture, TheFixedGoalBoxStaysAWallThroughThePlanSearch) {
     prepare(text(FixedGoalBox));
     const int fixed = at(7, 3);
-    ASSERT_EQ(engine->level.baseBoard[fixed], cw::BoxOn);
+    ASSERT_EQ(engine->level().baseBoard[fixed], cw::BoxOn);
     ASSERT_EQ(board()[fixed], cw::Blocked);
-    ASSERT_EQ(engine->level.goalMap[fixed], 1);
+    ASSERT_EQ(engine->level().goalMap[fixed], 1);
     ASSERT_TRUE(two->packPrepare(cw::EngineProbe::rooms(*engine)));
     EXPECT_EQ(two->handoff().board[fixed], cw::Blocked);
     ASSERT_EQ(two->packPlanSearch(), cw::Outcome::Solved);
@@ -243,14 +243,14 @@ TEST_F(PackFixture, AGoalPulledIntoAFewCellsMarksNoExitArea) {
     pack().roomCell = cw::EngineProbe::rooms(*engine).goalRoomCell[0];
     // Only the corridor and the column below it stay open: a box pulled out of the room visits its
     // goal and three cells, one of them a start box's.
-    for (int c = 0; c < engine->level.cellCount; c++) {
-        const int row = c / engine->level.boardWidth, column = c % engine->level.boardWidth;
+    for (int c = 0; c < engine->level().cellCount; c++) {
+        const int row = c / engine->level().boardWidth, column = c % engine->level().boardWidth;
         const bool shut = row >= 5 && column != 4;
         pack().walls[c] = board()[c] == cw::Blocked || shut ? cw::Blocked : cw::Free;
     }
     ASSERT_EQ(board()[at(5, 4)], cw::BoxOn);
     two->markExitArea();
-    for (int c = 0; c < engine->level.cellCount; c++) EXPECT_EQ(pack().exitArea[c], 0) << "cell " << c;
+    for (int c = 0; c < engine->level().cellCount; c++) EXPECT_EQ(pack().exitArea[c], 0) << "cell " << c;
 }
 
 TEST_F(PackFixture, DistanceScaleIsZeroWithoutACellBesideAGoal) {
@@ -260,7 +260,7 @@ TEST_F(PackFixture, DistanceScaleIsZeroWithoutACellBesideAGoal) {
     pack().roomCell = 0; // a wall: the flood reaches no cell beside a goal
     two->packDistanceFill();
     EXPECT_EQ(pack().packDistScale, 0.0);
-    for (int c = 0; c < engine->level.cellCount; c++) EXPECT_EQ(pack().packDistance[c], 0);
+    for (int c = 0; c < engine->level().cellCount; c++) EXPECT_EQ(pack().packDistance[c], 0);
 }
 
 // --- Stage targets ----------------------------------------------------------------------------
@@ -303,7 +303,7 @@ TEST_P(StageTargets, PicksTheNextEntryAndItsApproach) {
     // The corner box is walled in, so no pull takes it anywhere; others leave the room to the right.
     pack().walls[at(1, 2)] = cw::Blocked;
     pack().walls[at(2, 1)] = cw::Blocked;
-    for (int cc = 0; cc < engine->level.cellCount; cc++) pack().exitArea[cc] = 0;
+    for (int cc = 0; cc < engine->level().cellCount; cc++) pack().exitArea[cc] = 0;
     for (int rc : {26, 36, 35}) pack().exitArea[at(rc / 10, rc % 10)] = 1;
     pack().packPlanLength = static_cast<int>(c.plan.size());
     for (std::size_t k = 0; k < c.plan.size(); k++) {
@@ -318,7 +318,7 @@ TEST_P(StageTargets, PicksTheNextEntryAndItsApproach) {
     pack().approachCount = static_cast<int>(c.approach.size());
     for (std::size_t k = 0; k < c.approach.size(); k++) pack().approachCell[k] = cellOf(c.approach[k]);
     if (c.phase != 0)
-        for (int cc = 0; cc < engine->level.cellCount; cc++) pack().doneCell[cc] = 0;
+        for (int cc = 0; cc < engine->level().cellCount; cc++) pack().doneCell[cc] = 0;
 
     ASSERT_TRUE(two->stageTarget());
     EXPECT_EQ(pack().packPlanIndex, c.expectIndex);
@@ -326,7 +326,7 @@ TEST_P(StageTargets, PicksTheNextEntryAndItsApproach) {
     for (std::size_t k = 0; k < c.expectApproach.size(); k++)
         EXPECT_EQ(pack().approachCell[k], cellOf(c.expectApproach[k])) << "approach " << k;
     int done = 0;
-    for (int cc = 0; cc < engine->level.cellCount; cc++) done += pack().doneCell[cc];
+    for (int cc = 0; cc < engine->level().cellCount; cc++) done += pack().doneCell[cc];
     EXPECT_EQ(done, static_cast<int>(c.expectDone.size()));
     for (int rc : c.expectDone) EXPECT_EQ(pack().doneCell[cellOf(rc)], 1) << "done " << rc;
 }
@@ -348,7 +348,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PackFixture, SettledBoxesNeedNoLooseBoxAmongTheirEightNeighbours) {
     prepare(text(OpenRoom));
     pack().roomCell = at(2, 4);
-    for (int c = 0; c < engine->level.cellCount; c++) pack().doneCell[c] = 0;
+    for (int c = 0; c < engine->level().cellCount; c++) pack().doneCell[c] = 0;
     pack().approachCount = 1;
     pack().approachCell[0] = at(2, 2);
     pack().stageTargetPlayer = at(1, 2);
@@ -369,7 +369,7 @@ TEST_F(PackFixture, SettledBoxesNeedNoLooseBoxAmongTheirEightNeighbours) {
 TEST_F(PackFixture, StageExpansionMovesEveryBoxButTheMovedOneAndLeavesNoBoxBehind) {
     prepare(text(OpenRoom));
     pack().roomCell = at(2, 4);
-    for (int c = 0; c < engine->level.cellCount; c++) pack().doneCell[c] = 0;
+    for (int c = 0; c < engine->level().cellCount; c++) pack().doneCell[c] = 0;
     // The sub-target is the corner goal (1,1); the corner goal (5,7) is not an approach cell.
     pack().approachCount = 1;
     pack().approachCell[0] = at(1, 1);
@@ -380,7 +380,7 @@ TEST_F(PackFixture, StageExpansionMovesEveryBoxButTheMovedOneAndLeavesNoBoxBehin
     placeBoxes({moved, other});
     two->stageMapFill();
     cw::TwoNode* node = two->storePackNode(at(1, 1), 0, nullptr);
-    for (int c = 0; c < engine->level.cellCount; c++)
+    for (int c = 0; c < engine->level().cellCount; c++)
         if (board()[c] == cw::BoxOn) board()[c] = cw::Free;
     two->queueNode(node, 0);
 
@@ -404,7 +404,7 @@ TEST_F(PackFixture, StageExpansionMovesEveryBoxButTheMovedOneAndLeavesNoBoxBehin
 
 TEST_F(PackFixture, AStageWhoseStartMeetsItsTargetIsComplete) {
     prepare(text(NotchStart));
-    const int start = engine->level.startPlayer;
+    const int start = engine->level().startPlayer;
     ASSERT_EQ(board()[start], cw::Blocked); // the analysis walled the notch
     ASSERT_TRUE(two->packPrepare(cw::EngineProbe::rooms(*engine)));
     const int below = at(5, 1); // the prepared player's area starts here, after the notch
@@ -438,7 +438,7 @@ TEST_F(PackFixture, TheTailAppendsOneBoxMovePerEntry) {
     pack().packPlan[1] = entry({at(2, 2)}, right, 1);
     pack().packPlanLength = 2;
     pack().packPlanIndex = 0;
-    for (int c = 0; c < engine->level.cellCount; c++)
+    for (int c = 0; c < engine->level().cellCount; c++)
         if (board()[c] == cw::BoxOn) board()[c] = cw::Free;
 
     two->appendTail();
@@ -453,10 +453,13 @@ TEST_F(PackFixture, TheTailAppendsOneBoxMovePerEntry) {
     EXPECT_EQ(pack().packPlanIndex, 2);
 
     // The driver's trace turns both into pushes that the replay accepts up to the final position.
-    engine->trace.reset(engine->level);
+    cw::EngineProbe::trace(*engine).reset(engine->level());
     for (int i = 0; i < h.count; i++)
-        EXPECT_EQ(engine->trace.appendBoxMove(engine->level, h.to[i], h.player[i], h.from[i]), 1) << i;
-    EXPECT_EQ(engine->trace.traceBoard[at(2, 2)], cw::BoxOn);
+        EXPECT_EQ(
+            cw::EngineProbe::trace(*engine).appendBoxMove(engine->level(), h.to[i], h.player[i], h.from[i]),
+            1)
+            << i;
+    EXPECT_EQ(engine->trace().traceBoard[at(2, 2)], cw::BoxOn);
 }
 
 } // namespace

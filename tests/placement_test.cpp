@@ -31,7 +31,7 @@ struct PlacementTest : cwtest::MainFixture {
         return -1;
     }
     void clearBoxes() {
-        for (int c = 0; c < engine->level.cellCount; c++)
+        for (int c = 0; c < engine->level().cellCount; c++)
             if (main().placeBoard()[c] == cw::BoxOn) main().placeBoard()[c] = cw::Free;
     }
 };
@@ -79,7 +79,7 @@ TEST_F(PlacementTest, HardCapStopsStoringAndTheLoopEndsAtTheLimit) {
     startCycle(rows(lines));
     clearBoxes();
     std::vector<int> cells;
-    for (int c = 0; c < engine->level.cellCount; c++)
+    for (int c = 0; c < engine->level().cellCount; c++)
         if (main().placeBoard()[c] == cw::Free) cells.push_back(c);
     int stored = 0;
     for (std::size_t a = 0; a < cells.size() && stored < 50'000; a++) {

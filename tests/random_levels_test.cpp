@@ -28,15 +28,15 @@ TEST(RandomLevels, SolvableLevelsAreNeverImpossibleAndSolutionsReplay) {
         o.width = 7 + static_cast<int>(seed % 4);
         o.height = 7 + static_cast<int>((seed / 4) % 3);
         const std::string text = cwtest::randomSolvableLevel(seed, o);
-        ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready) << text;
-        engine->control.timeLimitSec = 3;
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), text), cw::Outcome::Ready) << text;
+        engine->setTimeLimit(3);
         const cw::Outcome outcome = engine->solveLevel();
         ++runs;
         EXPECT_NE(outcome, cw::Outcome::Impossible) << "seed " << seed << "\n" << text;
         EXPECT_NE(outcome, cw::Outcome::TraceMiss) << "seed " << seed << "\n" << text;
         if (outcome != cw::Outcome::Solved) continue;
         ++solved;
-        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "") << "seed " << seed << "\n" << text;
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "") << "seed " << seed << "\n" << text;
     }
     // Small levels: a solver that gives up on them is broken, not slow.
     EXPECT_GE(solved, runs * 9 / 10);

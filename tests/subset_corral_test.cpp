@@ -23,12 +23,12 @@ struct SubsetCorralTest : cwtest::BidirFixture {
     // The prepared start position on the stage board, as a forward expansion leaves it.
     void setUp(const std::string& level) {
         prepare(level);
-        stage().copyFrom(engine->level, pos());
+        stage().copyFrom(engine->level(), pos());
         stage().stageBoxCount = pos().boxCount;
         stage().stageBoxList = pos().boxList;
         std::byte* store = cw::EngineProbe::stores(*engine).nodeStoreOne();
-        small = std::make_unique<cw::SmallCorral>(engine->level, engine->control, stage(), *ranges);
-        large = std::make_unique<cw::LargeCorral>(engine->level, engine->control, stage(), *ranges);
+        small = std::make_unique<cw::SmallCorral>(engine->level(), engine->control(), stage(), *ranges);
+        large = std::make_unique<cw::LargeCorral>(engine->level(), engine->control(), stage(), *ranges);
         small->attach(store, cw::SmallSubset::Region.offset);
         large->attach(store, cw::LargeSubset::Region.offset);
         small->setUp();
@@ -113,10 +113,10 @@ TEST_F(SubsetCorralTest, TriedBoxGoesBackInTheListAndLeavesNoStrayBox) {
         if (st.stageBoard[c] == cw::BoxOn) st.stageBoxList[st.stageBoxCount++] = c;
     }
     std::vector<std::byte> smallTable(cw::SmallSubset::Slots * sizeof(cw::SmallCorral::Node));
-    cw::SmallCorral corral(*lv, engine->control, st, *ranges);
+    cw::SmallCorral corral(*lv, engine->control(), st, *ranges);
     corral.attach(smallTable.data(), 0);
     corral.setUp();
-    engine->control.startClock();
+    engine->startClock();
     cw::Board reach{};
     const int player = cw::reachFill(*lv, st.stageBoard.data(), reach.data(), lv->startPlayer);
     auto boxesLeft = [&] {

@@ -24,18 +24,18 @@ struct TwoFixture : ::testing::Test {
     std::unique_ptr<cw::TwoSolverProbe> two;
 
     void prepare(const std::string& text) {
-        ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), text), cw::Outcome::Ready);
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
         solver = cw::EngineProbe::twoSolver(*engine);
         two = std::make_unique<cw::TwoSolverProbe>(*solver);
         two->twoClearStore();
     }
-    int at(int row, int column) const { return cell(engine->level, row, column); }
+    int at(int row, int column) const { return cell(engine->level(), row, column); }
     cw::ThreadTwoCopies& copies() { return cw::EngineProbe::two(*engine); }
     cw::Board& board() { return copies().threadTwoBoard; }
     void placeBoxes(std::initializer_list<int> cells) {
         int i = 0;
-        for (int c = 0; c < engine->level.cellCount; c++)
+        for (int c = 0; c < engine->level().cellCount; c++)
             if (board()[c] == cw::BoxOn) board()[c] = cw::Free;
         for (int c : cells) {
             copies().workBoxList[i++] = c;
@@ -154,7 +154,7 @@ TEST_F(TwoFixture, RegionBonusCountsCutOffAreas) {
     std::vector<int> boxes;
     for (int k = 0; k <= 5; k++) {
         if (k > 0) boxes.insert(boxes.end(), pockets[k - 1].begin(), pockets[k - 1].end());
-        for (int c = 0; c < engine->level.cellCount; c++)
+        for (int c = 0; c < engine->level().cellCount; c++)
             if (board()[c] == cw::BoxOn) board()[c] = cw::Free;
         for (int c : boxes) board()[c] = cw::BoxOn;
         EXPECT_EQ(two->regionBonus(at(1, 1)), expected[k]) << k << " pockets";
@@ -193,38 +193,38 @@ TEST(TwoSolve, OneBoxMoveIsAnsweredFromTheStart) {
         auto engine = std::make_unique<cw::Engine>();
         std::string text;
         for (const char* line : c.level) text += std::string(line) + "\n";
-        ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
-        engine->control.timeLimitSec = 10;
-        engine->solverChoice = cw::SolverChoice::Two; // thread one would race it for these easy ones
+        ASSERT_EQ(cwtest::load(engine->levelToLoad(), text), cw::Outcome::Ready);
+        engine->setTimeLimit(10);
+        engine->setSolverChoice(cw::SolverChoice::Two); // thread one would race it for these easy ones
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << text;
-        EXPECT_EQ(engine->control.solvedBy.load(), cw::SolvedBy::Bidirectional);
-        EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
-        EXPECT_LE(engine->control.twoNodeCount.load(), c.maxNodes) << text;
+        EXPECT_EQ(engine->control().solvedBy.load(), cw::SolvedBy::Bidirectional);
+        EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
+        EXPECT_LE(engine->control().twoNodeCount.load(), c.maxNodes) << text;
     }
 }
 
 TEST(TwoSolve, FixedBoxOnAGoalDoesNotSpoilTheHandoff) {
     auto engine = std::make_unique<cw::Engine>();
     const std::string text = rows({"#########", "#### $ .#", "#  * $. #", "####@   #", "#########"});
-    ASSERT_EQ(cwtest::load(engine->level, text), cw::Outcome::Ready);
-    engine->control.timeLimitSec = 10;
+    ASSERT_EQ(cwtest::load(engine->levelToLoad(), text), cw::Outcome::Ready);
+    engine->setTimeLimit(10);
     ASSERT_EQ(engine->solveLevel(), cw::Outcome::Solved);
-    EXPECT_EQ(cwtest::replayFault(text, engine->trace.text()), "");
+    EXPECT_EQ(cwtest::replayFault(text, engine->trace().text()), "");
 }
 
 TEST(TwoSolve, EverySampleLevelIsSolvedWithAReplayCheckedString) {
     auto engine = std::make_unique<cw::Engine>();
     const cwtest::ScratchDir dir;
-    cw::LevelSet set(engine->level, dir.file("paste.txt"));
+    cw::LevelSet set(engine->levelToLoad(), dir.file("paste.txt"));
     ASSERT_TRUE(set.loadSample());
     ASSERT_EQ(set.levelTotal(), cw::SampleLevelCount);
     for (int n = 1; n <= cw::SampleLevelCount; n++) {
         set.goTo(n);
-        engine->control.timeLimitSec = 60;
+        engine->setTimeLimit(60);
         EXPECT_EQ(engine->solveLevel(), cw::Outcome::Solved) << "sample level " << n;
-        EXPECT_EQ(cwtest::replayFault(cwtest::nthLevel(cw::sampleSetText(), n), engine->trace.text()), "")
+        EXPECT_EQ(cwtest::replayFault(cwtest::nthLevel(cw::sampleSetText(), n), engine->trace().text()), "")
             << "sample level " << n;
-        EXPECT_GT(engine->trace.pushCount, 0);
+        EXPECT_GT(engine->trace().pushCount, 0);
     }
 }
 

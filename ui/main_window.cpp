@@ -160,7 +160,7 @@ void setBarColor(QProgressBar* bar, QColor color) {
 
 MainWindow::MainWindow(Dialogs& dialogs, SolveFunction solve, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), solve_(std::move(solve)), engine_(std::make_unique<cw::Engine>()),
-      set_(engine_->level, cw::pasteFilePath()), settingsFile_(cw::settingsFilePath()),
+      set_(engine_->levelToLoad(), cw::pasteFilePath()), settingsFile_(cw::settingsFilePath()),
       settings_(cw::readSettings(settingsFile_)), resultPath_(settings_.outputFile),
       view_(loadTiles(":/art/tiles.png"), loadTiles(":/art/tiles-96.png")) {
     setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
@@ -397,7 +397,7 @@ void MainWindow::setReason(const QString& text) {
 void MainWindow::showLevelReason() {
     QStringList parts;
     if (!loadNote_.isEmpty()) parts << loadNote_;
-    const QString why = verdictReason(engine_->level);
+    const QString why = verdictReason(engine_->level());
     if (!why.isEmpty() && shownState_ != cw::Outcome::Ready) {
         const QString state = QString::fromLatin1(cw::stateText(shownState_));
         parts << (state.isEmpty() ? why : state + QStringLiteral(": ") + why);
@@ -421,7 +421,7 @@ EnableState MainWindow::enableState() const {
         s.levelTotal = set_.levelTotal();
         s.levelNumber = set_.levelNumber();
         s.levelState = shownState_;
-        s.solutionLength = engine_->trace.length;
+        s.solutionLength = engine_->trace().length;
         s.moveIndex = view_.moveIndex();
     }
     return s;
@@ -553,13 +553,13 @@ void MainWindow::showSet(bool loaded) {
 }
 
 void MainWindow::levelChanged() {
-    shownState_ = engine_->level.levelStatus;
+    shownState_ = engine_->level().levelStatus;
     showLevel();
 }
 
 void MainWindow::showLevel() {
     if (set_.levelNumber() == 0) return;
-    const cw::Level& lv = engine_->level;
+    const cw::Level& lv = engine_->level();
     if (set_.levelSetName() == "Sample")
         setLine_->setText(QStringLiteral("%1 (%2levels)   %3")
                               .arg(QString::fromStdString(set_.levelSetName()))
@@ -593,8 +593,8 @@ void MainWindow::resetRun() {
 }
 
 void MainWindow::updateProgress() {
-    barOne_->setValue(barPosition(barOneCount(engine_->control, startsSolved_), BarOneMax));
-    barTwo_->setValue(barPosition(barTwoCount(engine_->control), BarTwoMax));
+    barOne_->setValue(barPosition(barOneCount(engine_->control(), startsSolved_), BarOneMax));
+    barTwo_->setValue(barPosition(barTwoCount(engine_->control()), BarTwoMax));
 }
 
 // ---- Solving.
@@ -605,7 +605,7 @@ void MainWindow::solveCommand() {
         engine_->holdCancel();
         return;
     }
-    if (engine_->trace.length > 0) {
+    if (engine_->trace().length > 0) {
         openResult();
         return;
     }
@@ -613,22 +613,21 @@ void MainWindow::solveCommand() {
     solving_ = true;
     applyEnableRules();
     controls_[CtlSolve]->setText(QStringLiteral("Cancel"));
-    cw::RunControl& c = engine_->control;
-    c.timeLimitSec = settings_.uTime;
-    c.startClock();
+    engine_->setTimeLimit(settings_.uTime);
+    engine_->startClock();
     timer_->start(ProgressIntervalMs);
     startWorker(WorkerSolve);
 }
 
 void MainWindow::openResult() {
     TextDialog dialog(TextDialog::ResultMode, this);
-    const cw::Trace& t = engine_->trace;
+    const cw::Trace& t = engine_->trace();
     dialog.showResult(t.text(), t.traceOver != 0, t.moveCount, t.pushCount);
     dialogs_.runText(dialog);
 }
 
 void MainWindow::tick() {
-    cw::RunControl& c = engine_->control;
+    const cw::RunControl& c = engine_->control();
     const std::int64_t seconds = c.elapsedSeconds();
     seconds_->setText(QString::asprintf("%4lld sec", static_cast<long long>(seconds)));
     cw::Level level;
@@ -638,7 +637,7 @@ void MainWindow::tick() {
     } else {
         // The position a thread published since the last tick, and a request for the next one.
         const cw::LiveSnapshot newest = c.newestLive();
-        c.requestLive();
+        engine_->requestLive();
         if (newest.serial != 0 && newest.serial != liveDrawn_) {
             liveDrawn_ = newest.serial;
             TracePosition searched;
@@ -676,12 +675,11 @@ void MainWindow::solveFinished() {
     engine_->releaseCancel();
     controls_[CtlSolve]->setText(QStringLiteral("Solve"));
     const cw::Outcome outcome = lastOutcome_.load();
-    cw::Trace& t = engine_->trace;
-    if (outcome != cw::Outcome::Solved) t.clearText();
-    view_.top(engine_->level);
+    if (outcome != cw::Outcome::Solved) engine_->dropSolution();
+    view_.top(engine_->level());
     if (outcome == cw::Outcome::Solved) updateMoveFields();
     seconds_->setText(
-        QString::asprintf("%5lld sec", static_cast<long long>(engine_->control.runSeconds.load())));
+        QString::asprintf("%5lld sec", static_cast<long long>(engine_->control().runSeconds.load())));
     updateProgress();
     // A short pause before the outcome is shown, on a timer so the window keeps drawing.
     finishPending_ = true;
@@ -697,11 +695,11 @@ void MainWindow::showSolveOutcome() {
         dialogs_.warning(this, QString::fromLatin1(cw::warningText(outcome)));
     else
         openResult();
-    view_.top(engine_->level);
+    view_.top(engine_->level());
 }
 
 void MainWindow::updateMoveFields() {
-    const cw::Trace& t = engine_->trace;
+    const cw::Trace& t = engine_->trace();
     moves_->setText(QStringLiteral("%1/%2m").arg(view_.moveIndex()).arg(t.moveCount));
     pushes_->setText(QStringLiteral("%1/%2p").arg(view_.pushes()).arg(t.pushCount));
 }
@@ -709,18 +707,18 @@ void MainWindow::updateMoveFields() {
 // ---- Trace viewer.
 
 void MainWindow::topCommand() {
-    view_.top(engine_->level);
+    view_.top(engine_->level());
     updateMoveFields();
     applyEnableRules();
 }
 
 void MainWindow::stepForwardCommand() {
-    if (view_.stepForward(engine_->level, engine_->trace.text())) updateMoveFields();
+    if (view_.stepForward(engine_->level(), engine_->trace().text())) updateMoveFields();
     applyEnableRules();
 }
 
 void MainWindow::stepBackCommand() {
-    if (view_.stepBack(engine_->level, engine_->trace.text())) updateMoveFields();
+    if (view_.stepBack(engine_->level(), engine_->trace().text())) updateMoveFields();
     applyEnableRules();
 }
 
@@ -743,8 +741,8 @@ void MainWindow::stopPlaying() {
 }
 
 void MainWindow::playTick() {
-    const std::string_view moves = engine_->trace.text();
-    if (!view_.stepForward(engine_->level, moves)) {
+    const std::string_view moves = engine_->trace().text();
+    if (!view_.stepForward(engine_->level(), moves)) {
         stopPlaying();
         return;
     }
@@ -804,7 +802,7 @@ void MainWindow::runBatch() {
         onWindow([this, &report] {
             solvedCount_->setText(QString::number(report.solvedCount));
             failedCount_->setText(QString::number(report.failedCount));
-            if (report.outcome == cw::Outcome::Cancel) view_.drawLevelAtStart(engine_->level, shownState_);
+            if (report.outcome == cw::Outcome::Cancel) view_.drawLevelAtStart(engine_->level(), shownState_);
         });
     };
     hooks.progressStart = [this] { onWindow([this] { timer_->start(ProgressIntervalMs); }); };
@@ -812,7 +810,7 @@ void MainWindow::runBatch() {
     hooks.playAfter = [this] {
         onWindow([this] {
             live_.forget();
-            view_.top(engine_->level);
+            view_.top(engine_->level());
             updateMoveFields();
             playing_.store(true);
             playTimer_->start(BatchPlayIntervalMs);
@@ -830,12 +828,12 @@ void MainWindow::runBatch() {
 
 void MainWindow::batchFinished() {
     timer_->stop();
-    if (!playing_.load()) view_.drawLevelAtStart(engine_->level, shownState_);
+    if (!playing_.load()) view_.drawLevelAtStart(engine_->level(), shownState_);
     playing_.store(false);
     batch_ = false;
     solving_ = false;
     if (lastOutcome_.load() == cw::Outcome::Solved) {
-        view_.top(engine_->level);
+        view_.top(engine_->level());
         updateMoveFields();
     }
     applyEnableRules();

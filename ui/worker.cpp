@@ -51,10 +51,10 @@ void Worker::join() {
 
 void LiveCopy::take(const cw::Engine& engine) {
     std::lock_guard lock(mutex_);
-    level_ = engine.level;
-    live_.traceBoard = engine.trace.traceBoard;
-    live_.tracePlayer = engine.trace.tracePlayer;
-    const std::string_view moves = engine.trace.text();
+    level_ = engine.level();
+    live_.traceBoard = engine.trace().traceBoard;
+    live_.tracePlayer = engine.trace().tracePlayer;
+    const std::string_view moves = engine.trace().text();
     live_.lastLetter = moves.empty() ? 0 : moves.back();
     valid_ = true;
 }

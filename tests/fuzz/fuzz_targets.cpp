@@ -74,11 +74,11 @@ void solveInput(const std::uint8_t* data, std::size_t size) {
     static auto engine = std::make_unique<cw::Engine>();
     if (!engine->storesReady()) return;
     std::string text(reinterpret_cast<const char*>(data), size);
-    cw::LevelSet set(engine->level, "");
-    if (!set.loadPasted(text) || engine->level.levelStatus != cw::Outcome::Ready) return;
-    if (engine->level.movableBoxCount > 12) return; // keep each input short
-    const std::string parsed = levelText(engine->level);
-    engine->control.timeLimitSec = 1;
+    cw::LevelSet set(engine->levelToLoad(), "");
+    if (!set.loadPasted(text) || engine->level().levelStatus != cw::Outcome::Ready) return;
+    if (engine->level().movableBoxCount > 12) return; // keep each input short
+    const std::string parsed = levelText(engine->level());
+    engine->setTimeLimit(1);
     std::thread stopper([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         engine->cancel();
@@ -87,7 +87,7 @@ void solveInput(const std::uint8_t* data, std::size_t size) {
     stopper.join();
     require(outcome != cw::Outcome::TraceMiss, "a found solution passes the engine's replay");
     if (outcome == cw::Outcome::Solved)
-        require(cwtest::replayFault(parsed, engine->trace.text()).empty(),
+        require(cwtest::replayFault(parsed, engine->trace().text()).empty(),
                 "a solution replays on the level text");
 }
 

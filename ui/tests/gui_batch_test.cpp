@@ -87,7 +87,7 @@ TEST(WindowBatch, WritesTheSameResultFileAsTheCommandLine) {
         << dialogs.messages[0].text.toStdString();
     // The last level's solution stays, with the viewer at its start.
     EXPECT_EQ(window.levelSet().levelNumber(), 5);
-    EXPECT_GT(window.engine().trace.length, 0);
+    EXPECT_GT(window.engine().trace().length, 0);
     EXPECT_EQ(window.boardView().moveIndex(), 0);
 
     button(window, 1042)->click();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui_fixture.h"
+#include "probes/engine_probe.h"
 #include "tests/test_levels.h"
 #include "ui/main_window.h"
 #include "ui/scripted_dialogs.h"
@@ -25,10 +26,11 @@ namespace {
 using cwuitest::button;
 
 void giveSolution(cw::Engine& engine, const std::string& moves, int pushes) {
-    std::memcpy(engine.trace.solutionText.data(), moves.data(), moves.size());
-    engine.trace.length = static_cast<int>(moves.size());
-    engine.trace.moveCount = static_cast<int>(moves.size());
-    engine.trace.pushCount = pushes;
+    cw::Trace& trace = cw::EngineProbe::trace(engine);
+    std::memcpy(trace.solutionText.data(), moves.data(), moves.size());
+    trace.length = static_cast<int>(moves.size());
+    trace.moveCount = static_cast<int>(moves.size());
+    trace.pushCount = pushes;
 }
 
 // A w x h level: a walled room with the player in one corner and one box next to one goal.
@@ -68,7 +70,7 @@ class DesktopTest : public ::testing::Test {
 
 TEST_F(DesktopTest, LivePositionReachesTheViewWhileTheRunGoesOn) {
     paste(cwtest::slowLevel());
-    ASSERT_EQ(window_.engine().level.levelStatus, cw::Outcome::Ready);
+    ASSERT_EQ(window_.engine().level().levelStatus, cw::Outcome::Ready);
     const std::string start = drawnBoxes(window_);
     button(window_, 1008)->click();
     std::set<std::string> seen;
@@ -126,7 +128,7 @@ TEST_F(DesktopTest, WholeLevelsFitTheNormalAndTheMaximisedWindow) {
         levelEdit()->setText(QString::number(c.level));
         window_.goCommand();
         EXPECT_EQ(view.tileSize(), c.tile) << c.window.width() << " level " << c.level;
-        const cw::Level& lv = window_.engine().level;
+        const cw::Level& lv = window_.engine().level();
         // The whole level lies inside the view: its first and last cells are on screen.
         EXPECT_GE(view.offsets().column, 0);
         EXPECT_GE(view.offsets().row, 0);
@@ -175,7 +177,7 @@ TEST(BoardScale, TilesAreDrawnInDevicePixelsAtHighScaleFactors) {
 TEST_F(DesktopTest, GoalsOutOfThePlayersReachAreDrawnDimmed) {
     // The right-hand room is closed: its goal is outside for the player, but still a goal.
     paste(cwtest::rows({"#########", "#@$.#  .#", "#  $#   #", "#  .#####", "#########"}));
-    const cw::Level& lv = window_.engine().level;
+    const cw::Level& lv = window_.engine().level();
     const int lost = 1 * lv.boardWidth + 7;
     ASSERT_EQ(lv.levelCells[static_cast<std::size_t>(lost)], cw::CellOutside);
     EXPECT_EQ(window_.boardView().displayCell(lost), cwui::DisplayLostGoal);

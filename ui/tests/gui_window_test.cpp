@@ -16,6 +16,7 @@
 
 #include "gui_fixture.h"
 #include "level/settings_folder.h"
+#include "probes/engine_probe.h"
 #include "tests/test_levels.h"
 #include "ui/main_window.h"
 #include "ui/number_edit.h"
@@ -35,10 +36,11 @@ std::string threeLevels() {
 
 // Puts a solution into the engine as a finished run would.
 void giveSolution(cw::Engine& engine, const std::string& moves, int pushes) {
-    std::memcpy(engine.trace.solutionText.data(), moves.data(), moves.size());
-    engine.trace.length = static_cast<int>(moves.size());
-    engine.trace.moveCount = static_cast<int>(moves.size());
-    engine.trace.pushCount = pushes;
+    cw::Trace& trace = cw::EngineProbe::trace(engine);
+    std::memcpy(trace.solutionText.data(), moves.data(), moves.size());
+    trace.length = static_cast<int>(moves.size());
+    trace.moveCount = static_cast<int>(moves.size());
+    trace.pushCount = pushes;
 }
 
 class WindowTest : public ::testing::Test {
@@ -78,8 +80,8 @@ TEST_F(WindowTest, SelectingALevelClearsTheSolution) {
         ASSERT_TRUE(button(window_, 1011)->isEnabled());
         levelEdit()->setText(QStringLiteral("2"));
         (window_.*step)();
-        EXPECT_EQ(window_.engine().trace.length, 0);
-        EXPECT_EQ(window_.engine().trace.moveCount, 0);
+        EXPECT_EQ(window_.engine().trace().length, 0);
+        EXPECT_EQ(window_.engine().trace().moveCount, 0);
         EXPECT_FALSE(button(window_, 1011)->isEnabled());
         EXPECT_TRUE(window_.statusText(1018).isEmpty());
     }
@@ -121,7 +123,7 @@ TEST_F(WindowTest, RealSolveEndsWithTheResultAndNoWarning) {
     EXPECT_EQ(window_.lastOutcome(), cw::Outcome::Solved);
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_EQ(dialogs_.textRuns, 1);
-    const cw::Trace& t = window_.engine().trace;
+    const cw::Trace& t = window_.engine().trace();
     ASSERT_GT(t.moveCount, 0);
     char expected[64];
     std::snprintf(expected, sizeof expected, "Solved%6dmoves%5dpushes", t.moveCount, t.pushCount);
@@ -144,7 +146,7 @@ TEST_F(WindowTest, CancelledSolveShowsOneWarning) {
     EXPECT_EQ(dialogs_.messages[0].kind, QStringLiteral("warning"));
     EXPECT_EQ(dialogs_.messages[0].text, QStringLiteral(" Canceled          "));
     EXPECT_EQ(dialogs_.textRuns, 0);
-    EXPECT_EQ(window_.engine().trace.length, 0);
+    EXPECT_EQ(window_.engine().trace().length, 0);
 }
 
 TEST(WindowOutcomes, EveryOutcomeButSolvedShowsExactlyOneWarning) {
@@ -170,7 +172,7 @@ TEST(WindowOutcomes, EveryOutcomeButSolvedShowsExactlyOneWarning) {
         EXPECT_EQ(dialogs.messages[0].kind, QStringLiteral("warning"));
         EXPECT_EQ(dialogs.messages[0].text, QString::fromLatin1(c.text)) << c.outcome;
         EXPECT_EQ(dialogs.textRuns, runsBefore);
-        EXPECT_EQ(window.engine().trace.length, 0);
+        EXPECT_EQ(window.engine().trace().length, 0);
         EXPECT_FALSE(button(window, 1011)->isEnabled());
         EXPECT_TRUE(button(window, 1008)->isEnabled());
     }
@@ -260,7 +262,7 @@ TEST_F(WindowTest, PasteLongerThanTheTextBufferLoadsEveryLevel) {
     levelEdit()->setText(QString::number(count));
     window_.goCommand();
     EXPECT_EQ(window_.levelSet().levelNumber(), count);
-    EXPECT_EQ(window_.engine().level.levelStatus, cw::Outcome::Ready);
+    EXPECT_EQ(window_.engine().level().levelStatus, cw::Outcome::Ready);
 }
 
 TEST_F(WindowTest, EmptyPasteOrCloseBoxChangesNothing) {
