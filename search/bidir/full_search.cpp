@@ -132,7 +132,7 @@ int FullSearch::nodePriority(bool forward) const {
 bool FullSearch::pushAccepted(int, int, int to, int player, const int* reach) {
     if (pushDeadlockTest(lv_, st_.stageBoard.data(), st_.stageCorridor.data(), to, player, ranges_) != 0)
         return false;
-    return corral_.corralTest(to, player, reach) == 0;
+    return !corral_.corralTest(to, player, reach);
 }
 
 } // namespace cw

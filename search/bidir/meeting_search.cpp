@@ -182,7 +182,7 @@ bool MeetingSearch::pushAccepted(int i, int from, int to, int player, const int*
     if (freezeTest(lv_, st_.stageBoard.data(), to) == 1) return false;
     const std::uint64_t mask = st_.stagePushMask[to];
     if (mask != st_.stagePushMask[from] && !stillAssignable(i, mask)) return false;
-    return corral_.corralTest(to, player, reach) == 0;
+    return !corral_.corralTest(to, player, reach);
 }
 
 } // namespace cw

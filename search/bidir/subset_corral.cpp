@@ -12,26 +12,26 @@ template <typename V> void SubsetCorral<V>::setUp() {
         subsetBoard_[c] = stage_.stageBoard[c] == Blocked ? Blocked : Free;
 }
 
-template <typename V> int SubsetCorral<V>::corralTest(int cell, int player, const int* reach) {
+template <typename V> bool SubsetCorral<V>::corralTest(int cell, int player, const int* reach) {
     return V::Pairs ? corralsAndPairsAround(cell, player, reach) : corralsAround(cell, player, reach);
 }
 
-template <typename V> int SubsetCorral<V>::corralsAround(int cell, int player, const int* reach) {
+template <typename V> bool SubsetCorral<V>::corralsAround(int cell, int player, const int* reach) {
     const int* board = stage_.stageBoard.data();
     seen_.clear();
     for (int k = 0; k < 8; k++) {
         const int x = cell + lv_.ringOffset[k];
         if (board[x] != Free || reach[x] != 0 || seen_[x] != 0) continue;
         area_.fill(lv_, board, x);
-        if (corralSubsetTest(area_.data(), player) == 1) return 1;
+        if (refuses(corralSubsetTest(area_.data(), player))) return true;
         seen_.add(lv_, board, x);
     }
-    return 0;
+    return false;
 }
 
 // Each corral alone, then joined with each free area beyond one of the boxes that border it: two
 // corrals may be dead together where neither is alone.
-template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int player, const int* reach) {
+template <typename V> bool SubsetCorral<V>::corralsAndPairsAround(int cell, int player, const int* reach) {
     const int* board = stage_.stageBoard.data();
     const auto& ring = lv_.ringOffset;
     seen_.clear();
@@ -39,7 +39,7 @@ template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int p
         const int x = cell + ring[k];
         if (board[x] != Free || reach[x] != 0 || seen_[x] != 0) continue;
         first_.fill(lv_, board, x);
-        if (corralSubsetTest(first_.data(), player) == 1) return 1;
+        if (refuses(corralSubsetTest(first_.data(), player))) return true;
         seen_.add(lv_, board, x);
         // Covered: the player's region (reach), this corral and the areas joined to it so far.
         covered_.fill(lv_, board, x);
@@ -52,15 +52,16 @@ template <typename V> int SubsetCorral<V>::corralsAndPairsAround(int cell, int p
                 const int y = b + ring[r];
                 if (board[y] != Free || reach[y] != 0 || covered_[y] != 0) continue;
                 area_.fill(lv_, board, y);
-                if (corralSubsetTest(area_.data(), player, first_.data()) == 1) return 1;
+                if (refuses(corralSubsetTest(area_.data(), player, first_.data()))) return true;
                 covered_.add(lv_, board, y);
             }
         }
     }
-    return 0;
+    return false;
 }
 
-template <typename V> int SubsetCorral<V>::corralSubsetTest(const int* area, int player, const int* also) {
+template <typename V>
+CorralResult SubsetCorral<V>::corralSubsetTest(const int* area, int player, const int* also) {
     const auto& ring = lv_.ringOffset;
     subsetBoxCount = 0;
     for (int j = 0; j < stage_.stageBoxCount; j++) {
@@ -69,7 +70,7 @@ template <typename V> int SubsetCorral<V>::corralSubsetTest(const int* area, int
         for (int r = 0; r < 8 && !borders; r++)
             borders = area[b + ring[r]] != 0 || (also != nullptr && also[b + ring[r]] != 0);
         if (!borders) continue;
-        if (subsetBoxCount == V::MaxBoxes) return 0; // too many boxes for this variant: not tested
+        if (subsetBoxCount == V::MaxBoxes) return CorralResult::TooLarge; // not tested by this variant
         subsetBoxList[subsetBoxCount++] = b;
     }
     return subsetSearch(player);
@@ -79,7 +80,7 @@ template <typename V> void SubsetCorral<V>::putSubsetBoxes(int value) {
     for (int i = 0; i < subsetBoxCount; i++) subsetBoard_[subsetBoxList[i]] = value;
 }
 
-template <typename V> int SubsetCorral<V>::subsetSearch(int player) {
+template <typename V> CorralResult SubsetCorral<V>::subsetSearch(int player) {
     const std::uint32_t s = subsetStamp;
     subsetNodeCounter = static_cast<int>(s);
     subsetTestInserts = 0;
@@ -87,31 +88,31 @@ template <typename V> int SubsetCorral<V>::subsetSearch(int player) {
     queue_.clear();
 
     putSubsetBoxes(BoxOn);
-    const int r = subsetInsert(player);
+    const CorralResult r = subsetInsert(player);
     putSubsetBoxes(Free);
-    if (r != 2) {
+    if (r != CorralResult::Pending) {
         subsetStamp = s; // answered without a search: the test number is free again
         return r;
     }
-    if (subsetNodeCounter >= V::CounterLimit) return 0;
+    if (subsetNodeCounter >= V::CounterLimit) return CorralResult::Open;
     Node* root = subsetProbe;
     while (!control_.stopped()) {
         const Node* node = queue_.take();
         if (node == nullptr) {
-            root->result = 2;
-            return 1;
+            root->result = CorralRecordDead;
+            return CorralResult::Dead;
         }
-        if (expandSubsetNode(node) == 0) {
+        if (childOpens(node)) {
             // A child solved, or past a node limit, which can prove nothing: no deadlock is cached,
             // so the same subproblem is not searched again in vain.
-            root->result = 1;
-            return 0;
+            root->result = CorralRecordOpen;
+            return CorralResult::Open;
         }
     }
-    return 1; // stopped: the push is refused and the calling search ends at its next poll
+    return CorralResult::Stopped; // the push is refused and the calling search ends at its next poll
 }
 
-template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
+template <typename V> bool SubsetCorral<V>::childOpens(const Node* node) {
     int* board = subsetBoard_.data();
     subsetBoxCount = node->count;
     for (int i = 0; i < subsetBoxCount; i++) subsetBoxList[i] = node->boxes[i];
@@ -129,12 +130,12 @@ template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
             // The child's region: the node's shifted by the pushed box, where nothing else changes.
             const int shifted = nodeMark_.shift(lv_, board, e, t, lowest);
             const bool open =
-                !pushFreezes(t) &&
-                (shifted >= 0 ? subsetInsert(behind, nodeMark_.data(), shifted) : subsetInsert(behind)) == 0;
+                !pushFreezes(t) && (shifted >= 0 ? subsetInsert(behind, nodeMark_.data(), shifted)
+                                                 : subsetInsert(behind)) == CorralResult::Open;
             if (shifted >= 0) nodeMark_.unshift(e, t);
             if (open) {
                 putSubsetBoxes(Free);
-                return 0;
+                return true;
             }
             board[t] = Free;
         }
@@ -143,7 +144,7 @@ template <typename V> int SubsetCorral<V>::expandSubsetNode(const Node* node) {
         subsetBoxList[i] = e;
     }
     putSubsetBoxes(Free);
-    return 1;
+    return false;
 }
 
 template <typename V> bool SubsetCorral<V>::pushFreezes(int t) {
@@ -166,7 +167,7 @@ template <typename V> bool SubsetCorral<V>::pushFreezes(int t) {
     }
 }
 
-template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* region, int lowest) {
+template <typename V> CorralResult SubsetCorral<V>::subsetInsert(int player, const int* region, int lowest) {
     int* board = subsetBoard_.data();
     const auto& ring = lv_.ringOffset;
     int q = lowest;
@@ -192,7 +193,7 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* r
         boxes ^= boxKey(b);
         offGoal = offGoal || lv_.goalMap[b] == 0;
     }
-    if (!offGoal) return 0;
+    if (!offGoal) return CorralResult::Open;
 
     // Without the released boxes the region grows; with none it is the one just flooded.
     for (int i = 0; i < releasedCount; i++) board[released[i]] = Free;
@@ -201,7 +202,9 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* r
     // An empty node, or one an earlier test left undecided, ends the walk; the node goes there.
     const auto found = table_.find(
         positionKey(boxes, q),
-        [stamp](const Node& n) { return n.player == 0 || (n.stamp != stamp && n.result == 0); },
+        [stamp](const Node& n) {
+            return n.player == 0 || (n.stamp != stamp && n.result == CorralRecordUndecided);
+        },
         [&](const Node& n) {
             if (n.count != activeCount || n.player != static_cast<std::int16_t>(q)) return false;
             for (int i = 0; i < activeCount; i++)
@@ -212,8 +215,12 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* r
     for (int i = 0; i < releasedCount; i++) board[released[i]] = BoxOn;
 
     Node& n = *found.record;
-    if (found.known) return n.result != 0 ? n.result - 1 : 2;
-    if (subsetNodeCounter >= V::CounterLimit || subsetTestInserts >= SubsetTestInsertLimit) return 0;
+    if (found.known) {
+        if (n.result == CorralRecordOpen) return CorralResult::Open;
+        return n.result == CorralRecordDead ? CorralResult::Dead : CorralResult::Pending;
+    }
+    if (subsetNodeCounter >= V::CounterLimit || subsetTestInserts >= SubsetTestInsertLimit)
+        return CorralResult::Open;
     subsetNodeCounter++;
     subsetTestInserts++;
     if (n.player == 0) table_.noteFilled(&n);
@@ -221,9 +228,9 @@ template <typename V> int SubsetCorral<V>::subsetInsert(int player, const int* r
     for (int i = 0; i < activeCount; i++) n.boxes[i] = static_cast<std::int16_t>(active[i]);
     n.player = static_cast<std::int16_t>(q);
     n.count = static_cast<std::int8_t>(activeCount);
-    n.result = 0;
+    n.result = CorralRecordUndecided;
     queue_.append(&n, V::MaxBoxes - activeCount);
-    return 2;
+    return CorralResult::Pending;
 }
 
 template class SubsetCorral<SmallSubset>;

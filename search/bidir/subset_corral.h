@@ -12,6 +12,7 @@
 
 #include "search/bidir/stage.h"
 #include "solver/board.h"
+#include "solver/corral_result.h"
 #include "solver/fifo_buckets.h"
 #include "solver/keyed_table.h"
 #include "solver/node_stores.h"
@@ -27,7 +28,7 @@ template <int Boxes> struct SubsetNode {
     std::int16_t boxes[Boxes];
     std::int16_t player; // normalised on the subset board; 0 marks an empty slot
     std::int8_t count;
-    std::int8_t result; // 0 undecided, 1 no deadlock proven, 2 deadlock
+    std::int8_t result; // CorralRecordUndecided, CorralRecordOpen (no deadlock proven) or CorralRecordDead
     SubsetNode* next;
 };
 
@@ -80,24 +81,24 @@ template <typename Variant> class SubsetCorral {
     void setUp();
 
     // After the push that brought a box to `cell`, the position on stageBoard and in stageBoxList,
-    // the player's normalised cell `player` and his region marked (non-zero) in `reach`: 1 when a
-    // corral next to the box is a deadlock, else 0.
-    int corralTest(int cell, int player, const int* reach);
+    // the player's normalised cell `player` and his region marked (non-zero) in `reach`: true when
+    // a corral next to the box is a deadlock (or the run was stopped meanwhile: the push is refused).
+    bool corralTest(int cell, int player, const int* reach);
     // The same with the player's region flooded here.
-    int corralTest(int cell, int player) {
+    bool corralTest(int cell, int player) {
         region_.fill(lv_, stage_.stageBoard.data(), player);
         return corralTest(cell, player, region_.data());
     }
 
-    // One corral, given as the cells marked in `area` (or in `also`, when given): 1 deadlock, 0 not
-    // proven.
-    int corralSubsetTest(const int* area, int player, const int* also = nullptr);
-    // The search over the subset in subsetBoxList: 1 deadlock (or stopped), 0 not proven.
-    int subsetSearch(int player);
-    // Looks up or stores the subset in subsetBoxList with `player`: 0 solved or not proven, 1 a
-    // cached deadlock, 2 queued now or earlier in this test. `region`, when given, marks the player's
-    // region on the subset board, `lowest` its smallest cell; else it is flooded.
-    int subsetInsert(int player, const int* region = nullptr, int lowest = 0);
+    // One corral, given as the cells marked in `area` (or in `also`, when given): Dead, Open (or not
+    // proven), TooLarge (more boxes than the variant takes) or Stopped.
+    CorralResult corralSubsetTest(const int* area, int player, const int* also = nullptr);
+    // The search over the subset in subsetBoxList: Dead, Open (or not proven) or Stopped.
+    CorralResult subsetSearch(int player);
+    // Looks up or stores the subset in subsetBoxList with `player`: Open (solved or not proven),
+    // Dead (a cached deadlock) or Pending (queued now or earlier in this test). `region`, when given,
+    // marks the player's region on the subset board, `lowest` its smallest cell; else it is flooded.
+    CorralResult subsetInsert(int player, const int* region = nullptr, int lowest = 0);
 
     // Read by tests.
     std::uint32_t subsetStamp = 0;
@@ -109,10 +110,12 @@ template <typename Variant> class SubsetCorral {
     const int* subsetBoard() const { return subsetBoard_.data(); }
 
   private:
-    int corralsAround(int cell, int player, const int* reach);
-    int corralsAndPairsAround(int cell, int player, const int* reach);
-    // Expands one queued node: 0 a child is solved or not proven, 1 none.
-    int expandSubsetNode(const Node* node);
+    bool corralsAround(int cell, int player, const int* reach);
+    bool corralsAndPairsAround(int cell, int player, const int* reach);
+    // A search's answer that refuses the push: a deadlock, or a stop.
+    static bool refuses(CorralResult r) { return r == CorralResult::Dead || r == CorralResult::Stopped; }
+    // Expands one queued node: true when a child is solved or cannot be proven dead.
+    bool childOpens(const Node* node);
     // Whether the push that put a box on t freezes a box off its goal.
     bool pushFreezes(int t);
     void putSubsetBoxes(int value);

@@ -25,7 +25,7 @@ void PenCorral::clearTable() {
     markSpentTests_ = 0;
 }
 
-int PenCorral::penTest(int cell, int player, const int* reach) {
+bool PenCorral::penTest(int cell, int player, const int* reach) {
     const int cells = lv_.cellCount;
     const int* board = board_;
     // Most pushes cut no area off: then there is nothing to test.
@@ -34,17 +34,17 @@ int PenCorral::penTest(int cell, int player, const int* reach) {
         const int n = cell + lv_.ringOffset[k];
         cutOff = board[n] == Free && reach[n] == 0;
     }
-    if (!cutOff) return 0;
+    if (!cutOff) return false;
     for (int c = 0; c < cells; c++) known_[c] = reach[c];
     for (int k = 0; k < 8; k++) {
         const int n = cell + lv_.ringOffset[k];
         if (board[n] != Free || known_[n] != 0) continue;
         for (int c = 0; c < cells; c++) penArea_[c] = 0;
         reachFill(lv_, board, penArea_.data(), n);
-        const int d = penBoxes(player);
-        if (d == 1) return 1;
+        const CorralResult d = penBoxes(player);
+        if (d == CorralResult::Dead) return true;
         for (int c = 0; c < cells; c++) known_[c] |= penArea_[c];
-        if (d == 3) continue;
+        if (d == CorralResult::TooLarge || d == CorralResult::Stopped) continue;
 
         // Widen: the area together with each free area beyond one of its bordering boxes.
         for (int c = 0; c < cells; c++) {
@@ -61,21 +61,21 @@ int PenCorral::penTest(int cell, int player, const int* reach) {
                 for (int c = 0; c < cells; c++) penArea_[c] = 0;
                 reachFill(lv_, board, penArea_.data(), f);
                 for (int c = 0; c < cells; c++) penArea_[c] |= area0_[c];
-                if (penBoxes(player) == 1) return 1;
+                if (penBoxes(player) == CorralResult::Dead) return true;
                 for (int c = 0; c < cells; c++) union_[c] |= penArea_[c];
             }
         }
     }
-    return 0;
+    return false;
 }
 
-int PenCorral::penBoxes(int player) {
+CorralResult PenCorral::penBoxes(int player) {
     penBoxCount_ = 0;
     const int boxCount = *boxCount_;
     for (int b = 0; b < boxCount; b++) {
         const int box = boxes_[b];
         if (!touchesMarked(lv_, penArea_.data(), box)) continue;
-        if (penBoxCount_ == PenMaxBoxes) return 3;
+        if (penBoxCount_ == PenMaxBoxes) return CorralResult::TooLarge;
         penBoxList_[penBoxCount_++] = box;
     }
     // The caller's walls stay put during its search; the board is rebuilt once per calling search.
@@ -86,7 +86,7 @@ int PenCorral::penBoxes(int player) {
     return penSearch(player);
 }
 
-int PenCorral::penSearch(int player) {
+CorralResult PenCorral::penSearch(int player) {
     const std::uint32_t s = penStamp;
     penRecordMark_ = s;
     penStamp = s + 1;
@@ -99,16 +99,16 @@ int PenCorral::penSearch(int player) {
         for (int i = 0; i < penBoxCount_; i++) pb[penBoxList_[i]] = Free;
     };
     visitingRoot_ = true;
-    const int r = penVisit(player);
+    const CorralResult r = penVisit(player);
     visitingRoot_ = false;
-    if (r != 2) {
+    if (r != CorralResult::Pending) {
         takeBoxesOff();
         penStamp = s; // the test made no record
         return r;
     }
     if (budgetSpent()) {
         takeBoxesOff();
-        return 0;
+        return CorralResult::Open;
     }
     // penVisit moves penRoot_ to every record it makes; the answer belongs to the root's record.
     PenRecord* const root = penRoot_;
@@ -116,11 +116,11 @@ int PenCorral::penSearch(int player) {
 
     const int* off = lv_.dirOffset.data();
     for (;;) {
-        if (pollStop_ && control_.stopped()) return 3;
+        if (pollStop_ && control_.stopped()) return CorralResult::Stopped;
         PenRecord* rec = levels_.take();
         if (rec == nullptr) {
-            root->result = 2;
-            return 1;
+            root->result = CorralRecordDead;
+            return CorralResult::Dead;
         }
         penBoxCount_ = rec->count;
         for (int i = 0; i < penBoxCount_; i++) {
@@ -138,13 +138,13 @@ int PenCorral::penSearch(int player) {
                 if (pb[t] != Free || pushMask_[t] == 0) continue;
                 pb[t] = BoxOn;
                 penBoxList_[i] = t;
-                const bool dead = freezeTest(lv_, pb, t) == 1 || penVisit(b + off[d]) != 0;
+                const bool dead = freezeTest(lv_, pb, t) == 1 || penVisit(b + off[d]) != CorralResult::Open;
                 pb[t] = Free;
                 penBoxList_[i] = b; // the list entry goes back with the box
                 if (!dead) {
-                    root->result = 1;
+                    root->result = CorralRecordOpen;
                     takeBoxesOff();
-                    return 0;
+                    return CorralResult::Open;
                 }
             }
             pb[b] = BoxOn;
@@ -153,14 +153,14 @@ int PenCorral::penSearch(int player) {
     }
 }
 
-int PenCorral::penVisit(int player) {
+CorralResult PenCorral::penVisit(int player) {
     int* pb = penBoard_.data();
     for (int c = 0; c < lv_.cellCount; c++) visitReach_[c] = 0;
     int a = reachFill(lv_, pb, visitReach_.data(), player);
-    if (penBoxCount_ == 0) return 0;
+    if (penBoxCount_ == 0) return CorralResult::Open;
 
     PenSplit split;
-    if (!splitPenBoxes(split)) return 0;
+    if (!splitPenBoxes(split)) return CorralResult::Open;
     if (split.outerCount > 0) {
         // Without the outer boxes the player's region grows; with none it is the one just flooded.
         for (int i = 0; i < split.outerCount; i++) pb[split.outer[i]] = Free;
@@ -171,7 +171,9 @@ int PenCorral::penVisit(int player) {
     // An empty record, or one an earlier test left open, ends the walk; a new record goes there.
     const auto found = table_.find(
         positionKey(split.boxes, a),
-        [s](const PenRecord& r) { return r.player == 0 || (r.result == 0 && r.stamp != s); },
+        [s](const PenRecord& r) {
+            return r.player == 0 || (r.result == CorralRecordUndecided && r.stamp != s);
+        },
         [&](const PenRecord& r) {
             if (r.count != split.keptCount || r.player != a) return false;
             for (int i = 0; i < split.keptCount; i++)
@@ -181,16 +183,16 @@ int PenCorral::penVisit(int player) {
     for (int i = 0; i < split.outerCount; i++) pb[split.outer[i]] = BoxOn;
 
     if (found.known) {
-        if (found.record->result == 1) return 0;
-        if (found.record->result == 2) return 1;
-        return 2;
+        if (found.record->result == CorralRecordOpen) return CorralResult::Open;
+        if (found.record->result == CorralRecordDead) return CorralResult::Dead;
+        return CorralResult::Pending;
     }
     if (budgetSpent()) {
         if (visitingRoot_ && penRecordMark_ >= PenMarkLimit) markSpentTests_++;
-        return 0;
+        return CorralResult::Open;
     }
     makePenRecord(*found.record, split, a, s);
-    return 2;
+    return CorralResult::Pending;
 }
 
 // The boxes that border a free cell outside the player's region (kept, and keyed) and the others
@@ -225,7 +227,7 @@ void PenCorral::makePenRecord(PenRecord& r, const PenSplit& split, int a, std::u
     for (int i = 0; i < split.keptCount; i++) r.cells[i] = static_cast<std::int16_t>(split.kept[i]);
     r.player = static_cast<std::int16_t>(a);
     r.count = static_cast<std::uint8_t>(split.keptCount);
-    r.result = 0;
+    r.result = CorralRecordUndecided;
     r.stamp = stamp;
     levels_.append(&r, PenMaxBoxes - split.keptCount);
     penRoot_ = &r;

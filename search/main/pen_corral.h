@@ -40,8 +40,8 @@ class PenCorral {
     }
 
     // After the push that brought a box to `cell`, with the player's normalised cell `player` and his
-    // reach marked non-zero in `reach`: 1 when a cut-off area around the box proves a deadlock, else 0.
-    int penTest(int cell, int player, const int* reach);
+    // reach marked non-zero in `reach`: true when a cut-off area around the box proves a deadlock.
+    bool penTest(int cell, int player, const int* reach);
 
     // Read by tests.
     std::uint32_t penStamp = 0;
@@ -51,9 +51,12 @@ class PenCorral {
     int markSpentTests() const { return markSpentTests_; }
 
   private:
-    int penBoxes(int player);
-    int penSearch(int player);
-    int penVisit(int player);
+    // The boxes bordering penArea_, then their search: Dead, Open (or not proven), TooLarge, Stopped.
+    CorralResult penBoxes(int player);
+    CorralResult penSearch(int player);
+    // The position with the player on `player`: Open or Dead from its record (Open also for no
+    // corral or a spent budget), or Pending for a record made or still undecided.
+    CorralResult penVisit(int player);
     struct PenSplit {
         std::array<int, PenMaxBoxes> kept{};
         std::array<int, PenMaxBoxes> outer{};

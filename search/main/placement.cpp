@@ -224,7 +224,7 @@ bool MainSearch::placementStateKept(int i, int from, int to, int player, const R
         setPlaceRow(i, placePushMask[to]);
         if (matchFeasible(placeMatrix.data(), placeBoxCount, 0) == 0) return false;
     }
-    return placeCorral_.penTest(to, player, reach.data()) == 0;
+    return !placeCorral_.penTest(to, player, reach.data());
 }
 
 Step MainSearch::tryTargetsOfBox(int i, int states, std::uint64_t boxes) {

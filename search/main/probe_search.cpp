@@ -231,7 +231,7 @@ bool MainSearch::moveRange(int k, int c, int player, bool moving) {
             }
             if (keep) {
                 collectProbeBoxes();
-                keep = probeCorral_.penTest(d, a2, reach.data()) == 0;
+                keep = !probeCorral_.penTest(d, a2, reach.data());
             }
             if (shifted) probeReach_.unshift(c, d);
             if (keep) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "solver/board.h"
+#include "solver/corral_result.h"
 #include "solver/fifo_buckets.h"
 #include "solver/keyed_table.h"
 #include "solver/node_stores.h"
@@ -91,7 +92,7 @@ struct PenRecord {
     std::int16_t cells[PenMaxBoxes];
     std::int16_t player; // 0 marks an empty slot
     std::uint8_t count;
-    std::uint8_t result; // 0 open, 1 no deadlock, 2 deadlock
+    std::uint8_t result; // CorralRecordUndecided (still open), CorralRecordOpen or CorralRecordDead
     PenRecord* next;
 };
 

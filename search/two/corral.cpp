@@ -108,11 +108,11 @@ CorralResult TwoSolver::corralSearch(int t, int a, int b) {
     while (!control_.stopped()) {
         const CorralRecord* rec = corralQueue_.take();
         if (rec == nullptr) {
-            root->verdict = 2;
+            root->verdict = CorralRecordDead;
             return CorralResult::Dead;
         }
         if (corralRecordOpens(*rec)) {
-            root->verdict = 1;
+            root->verdict = CorralRecordOpen;
             return CorralResult::Open;
         }
     }
@@ -210,7 +210,9 @@ CorralResult TwoSolver::corralLookup(int p) {
     // is free for reuse.
     const auto found = cache_.find(
         positionKey(boxesKey(key, keyCount), p),
-        [stamp](const CorralRecord& r) { return r.player == 0 || (r.stamp != stamp && r.verdict == 0); },
+        [stamp](const CorralRecord& r) {
+            return r.player == 0 || (r.stamp != stamp && r.verdict == CorralRecordUndecided);
+        },
         [&](const CorralRecord& r) {
             if (r.player != p || r.count != keyCount) return false;
             for (int i = 0; i < keyCount; i++)
@@ -223,8 +225,8 @@ CorralResult TwoSolver::corralLookup(int p) {
 
     if (match) {
         corralRecord_ = rec;
-        if (rec->verdict == 0) return CorralResult::Pending;
-        return rec->verdict == 2 ? CorralResult::Dead : CorralResult::Open;
+        if (rec->verdict == CorralRecordUndecided) return CorralResult::Pending;
+        return rec->verdict == CorralRecordDead ? CorralResult::Dead : CorralResult::Open;
     }
     if (corralNewCount_ >= CorralNewLimit || corralBudget_ >= CorralBudgetLimit) return CorralResult::Open;
     corralNewCount_++;
@@ -234,7 +236,7 @@ CorralResult TwoSolver::corralLookup(int p) {
     rec->player = static_cast<std::int16_t>(p);
     rec->count = static_cast<std::int8_t>(keyCount);
     rec->stamp = stamp;
-    rec->verdict = 0;
+    rec->verdict = CorralRecordUndecided;
     corralQueue_.append(rec, CorralMaxBoxes - keyCount);
     corralRecord_ = rec;
     return CorralResult::Pending;

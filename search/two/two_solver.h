@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "solver/board.h"
+#include "solver/corral_result.h"
 #include "solver/fifo_buckets.h"
 #include "solver/keyed_table.h"
 #include "solver/node_stores.h"
@@ -67,20 +68,11 @@ struct CorralRecord {
     std::int16_t boxes[CorralMaxBoxes];
     std::int16_t player; // 0 = empty record
     std::int8_t count;
-    std::int8_t verdict; // 0 unknown, 1 can be opened, 2 dead
+    std::int8_t verdict; // CorralRecordUndecided, CorralRecordOpen or CorralRecordDead
     CorralRecord* next;
 };
 static_assert(StoreTwoPatternCache.offset % 64 == 0 &&
               sizeof(CorralRecord) * PatternCacheRecords <= StoreTwoPatternCache.bytes);
-
-// What a corral search, or a look into the pattern cache, found.
-enum class CorralResult {
-    Open,     // the corral can be opened, or there is none to test
-    Dead,     // the boxes around the corral can never open it: the position is dead
-    Pending,  // a new or unanswered record; the search must go on
-    TooLarge, // more boxes touch the corral than a record holds
-    Stopped,  // the run was stopped meanwhile
-};
 
 // The packing solver's plan: positions from the fewest boxes (entry 0) up to the solved position.
 constexpr int MaxPlan = 100;
