@@ -196,6 +196,8 @@ class MainSearch {
     // Pulls slot s of the loaded node everywhere it goes: Continue, Solved (a complete plan), Full,
     // Stopped.
     Step expandSlot(int s);
+    Step retireOrParkSlot(int s, int c, int e);
+    Step storePulledSlots(int s, int e);
     // Continue (stored, known or dropped), Solved (the stored node completes the plan) or Full.
     Step storeOrderNode(int s, int player);
     struct OrderScore {

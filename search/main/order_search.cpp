@@ -134,40 +134,9 @@ Step MainSearch::expandSlot(int s) {
     pullRangeList(lv_, orderBoard.data(), c, orderPlayer, ranges_);
     orderBoard[c] = Free;
 
-    Step r = Step::Continue;
-    if (ranges_.rangeCount == 1) {
-        // The box cannot be pulled anywhere: no child.
-    } else if (tryRetireSlot(s, c)) {
-        r = storeOrderNode(s, orderPlayer);
-    } else if (e != SlotParked) {
-        const int t = tryParkSlot(s, true);
-        if (t != 0) {
-            r = storeOrderNode(s, orderPlayer);
-            parkBoard[t] = 0;
-        }
-    }
+    Step r = retireOrParkSlot(s, c, e);
     const bool single = slotState[s] == SlotRetired || (e != SlotParked && slotState[s] == SlotParked);
-    if (r == Step::Continue && !single && ranges_.rangeCount > 1) {
-        const int count = ranges_.rangeCount;
-        for (int i = 1; i < count && r == Step::Continue; i++) {
-            const int w = ranges_.rangeCell[i];
-            if (pos_.corridorCode[w] == CorridorPassThrough || parkBoard[w] != 0) continue;
-            // A node of many slots takes long to expand: look at the clock per child.
-            if (stopped()) return Step::Stopped;
-            if (pos_.pullMask[w] != slotMask[s]) {
-                setRowFromMask(s, pos_.pullMask[w]);
-                const int ok = matchFeasible(slotMatrix.data(), n, 0);
-                for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
-                if (ok == 0) continue;
-            }
-            slotCell[s] = w;
-            slotMask[s] = pos_.pullMask[w];
-            slotState[s] = e != SlotOnGoal ? SlotMoved : SlotPulled;
-            orderBoard[w] = BoxOn;
-            r = storeOrderNode(s, ranges_.rangePlayer[i]);
-            orderBoard[w] = Free;
-        }
-    }
+    if (r == Step::Continue && !single && ranges_.rangeCount > 1) r = storePulledSlots(s, e);
     if (r != Step::Continue) return r;
     for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
     if (e == SlotParked)
@@ -179,6 +148,44 @@ Step MainSearch::expandSlot(int s) {
     slotMask[s] = mask;
     orderPlayer = player;
     return Step::Continue;
+}
+
+// The one child of a slot that can be retired, or parked when it stands off a parking cell.
+Step MainSearch::retireOrParkSlot(int s, int c, int e) {
+    if (ranges_.rangeCount == 1) return Step::Continue; // the box cannot be pulled anywhere
+    if (tryRetireSlot(s, c)) return storeOrderNode(s, orderPlayer);
+    if (e == SlotParked) return Step::Continue;
+    const int t = tryParkSlot(s, true);
+    if (t == 0) return Step::Continue;
+    const Step r = storeOrderNode(s, orderPlayer);
+    parkBoard[t] = 0;
+    return r;
+}
+
+// A child for every cell slot s is pulled to, where the assignment stays feasible.
+Step MainSearch::storePulledSlots(int s, int e) {
+    const int n = pos_.boxCount;
+    const int count = ranges_.rangeCount;
+    Step r = Step::Continue;
+    for (int i = 1; i < count && r == Step::Continue; i++) {
+        const int w = ranges_.rangeCell[i];
+        if (pos_.corridorCode[w] == CorridorPassThrough || parkBoard[w] != 0) continue;
+        // A node of many slots takes long to expand: look at the clock per child.
+        if (stopped()) return Step::Stopped;
+        if (pos_.pullMask[w] != slotMask[s]) {
+            setRowFromMask(s, pos_.pullMask[w]);
+            const int ok = matchFeasible(slotMatrix.data(), n, 0);
+            for (int k = 0; k < n; k++) slotMatrix[s * MaxBoxes + k] = slotMatrixSaved[s * MaxBoxes + k];
+            if (ok == 0) continue;
+        }
+        slotCell[s] = w;
+        slotMask[s] = pos_.pullMask[w];
+        slotState[s] = e != SlotOnGoal ? SlotMoved : SlotPulled;
+        orderBoard[w] = BoxOn;
+        r = storeOrderNode(s, ranges_.rangePlayer[i]);
+        orderBoard[w] = Free;
+    }
+    return r;
 }
 
 bool MainSearch::tryRetireSlot(int s, int c) {
