@@ -243,7 +243,6 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "node_rate_bench: %s: the run does not start\n", choice.name);
                 continue;
             }
-            cw::EngineProbe::threadOne(*engine).resetRun();
             const long faults = minorFaults();
             Sample s;
             if (std::strcmp(search, "two") == 0) s = runTwo(*engine, budget);

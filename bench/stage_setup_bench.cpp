@@ -64,9 +64,7 @@ int main(int argc, char** argv) {
                      file.c_str());
         return 2;
     }
-    cw::ThreadOneSearch& one = cw::EngineProbe::threadOne(*engine);
-    one.resetRun();
-    cw::FullSearch& full = one.full;
+    cw::FullSearch& full = cw::EngineProbe::threadOne(*engine).full;
 
     bool ready = false;
     const double fresh = timedSetUp(full, ready);

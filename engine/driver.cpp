@@ -19,34 +19,33 @@ Engine::Engine()
 
 Engine::~Engine() = default;
 
-void Engine::clearRun() {
-    control_.threadOneResult.store(Outcome::NoLevel);
-    control_.threadTwoResult.store(Outcome::NoLevel);
-    control_.threadOneStage.store(0);
+// The words a run reports on, as none has been run: who solved, the stages' starts, the seconds,
+// thread two's count and the live positions (no position of an earlier run is drawn as this one's).
+void Engine::resetRunWords() {
+    control_.solvedBy.store(SolvedBy::None);
+    control_.solvedStage.store(SolvedStage::None);
     control_.stageOneStartMs.store(-1);
     control_.stageTwoStartMs.store(-1);
     control_.runSeconds.store(0);
-    control_.solvedBy.store(SolvedBy::None);
-    control_.solvedStage.store(SolvedStage::None);
     control_.twoNodeCount.store(0);
+    control_.threadOneLive.clear();
+    control_.threadTwoLive.clear();
+}
+
+void Engine::clearRun() {
+    resetRunWords();
+    control_.threadOneResult.store(Outcome::NoLevel);
+    control_.threadTwoResult.store(Outcome::NoLevel);
+    control_.threadOneStage.store(0);
     control_.orderNodeCount.store(0);
     control_.placeNodeCount.store(0);
     control_.meetNodeCount.store(0);
-    control_.threadOneLive.clear();
-    control_.threadTwoLive.clear();
     trace_.clearText();
 }
 
 Outcome Engine::solveLevel() {
-    control_.solvedBy.store(SolvedBy::None);
-    control_.solvedStage.store(SolvedStage::None);
-    control_.stageOneStartMs.store(-1);
-    control_.stageTwoStartMs.store(-1);
+    resetRunWords();
     control_.stopRequest.store(control_.cancelHeld.load() ? StopRequest::Cancel : StopRequest::None);
-    control_.runSeconds.store(0);
-    control_.twoNodeCount.store(0);
-    control_.threadOneLive.clear(); // no position of an earlier run is drawn as this one's
-    control_.threadTwoLive.clear();
     Outcome result = level_.levelStatus;
     if (result == Outcome::Ready) result = prepareRun();
     if (result == Outcome::Ready) {

@@ -75,6 +75,7 @@ class Engine {
   private:
     friend class EngineProbe; // the window of tests and benches (probes/engine_probe.h)
 
+    void resetRunWords();
     Outcome prepareRun();
     void runThreads();
     Outcome decide();

@@ -23,7 +23,6 @@ struct MainFixture : ::testing::Test {
         ASSERT_EQ(load(engine->levelToLoad(), level), cw::Outcome::Ready);
         engine->setTimeLimit(60);
         ASSERT_EQ(cw::EngineProbe::prepareRun(*engine), cw::Outcome::Ready);
-        cw::EngineProbe::threadOne(*engine).resetRun();
     }
     cw::MainSearchProbe main() { return cw::MainSearchProbe(cw::EngineProbe::threadOne(*engine).main()); }
     cw::SearchPosition& pos() { return cw::EngineProbe::pos(*engine); }

@@ -81,11 +81,7 @@ Step MeetingSearch::feed() {
         }
         const int player = feedMark_.fill(lv_, board, path_.pathPlayer[i]);
         const Step r = insert(stageKey(player), -1, player, SideRoot, i + 1);
-        if (r == Step::Solved) {
-            meetBuildSolution();
-            meetState = MeetState::Solved;
-            return Step::Solved;
-        }
+        if (r == Step::Solved) return met();
         if (r == Step::Full) {
             meetState = MeetState::Full;
             return Step::Full;
@@ -104,11 +100,7 @@ Step MeetingSearch::meetSearchSteps() {
         if (r == Step::Continue) r = meetExpandForward();
         if (r == Step::Continue) continue;
         if (r == Step::Stopped) return Step::Continue; // the caller's own poll ends its search
-        if (r == Step::Solved) {
-            meetBuildSolution();
-            meetState = MeetState::Solved;
-            return Step::Solved;
-        }
+        if (r == Step::Solved) return met();
         if (r == Step::Full) meetState = MeetState::Full;
         return r;
     }
@@ -122,14 +114,17 @@ Step MeetingSearch::runAlone() {
         if (r == Step::Continue) r = meetExpandBackward();
         if (r == Step::Continue) r = meetExpandForward();
         if (r == Step::Continue) continue;
-        if (r == Step::Solved) {
-            meetBuildSolution();
-            meetState = MeetState::Solved;
-        } else if (r != Step::Stopped) {
+        if (r == Step::Solved) return met();
+        if (r != Step::Stopped)
             publishNodeCount(); // a side ran dry or the table is full: the full search goes next
-        }
         return r;
     }
+}
+
+Step MeetingSearch::met() {
+    meetBuildSolution();
+    meetState = MeetState::Solved;
+    return Step::Solved;
 }
 
 Step MeetingSearch::meetExpandForward() {

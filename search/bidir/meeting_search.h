@@ -90,6 +90,8 @@ class MeetingSearch
     friend class BidirCore<MeetingSearch, MeetNode, MeetIndexEntries, MeetNodeLimit, MeetBuckets>;
     void setUp();
     Step feed();
+    // The sides met: the solution into the trace, the state Solved.
+    Step met();
     void chooseStepsPerCall();
 
     // The points where this search differs from the full search.
